@@ -1,0 +1,113 @@
+#include "db/query.h"
+
+#include "db/jetsql.h"
+
+namespace st::db {
+
+void Query::setDatabase(Database* db) {
+    close();
+    db_ = db;
+}
+
+void Query::setSQL(const QString& sql) {
+    close();
+    sql_ = sql;
+}
+
+void Query::addSQL(const QString& line) {
+    close();
+    if (!sql_.isEmpty()) sql_ += u'\n';
+    sql_ += line;
+}
+
+void Query::setParam(const QString& name, const QVariant& value) {
+    const QString n = name.startsWith(u':') ? name.mid(1) : name;
+    params_.insert(n.toLower(), {n, value});
+}
+
+QVariant Query::param(const QString& name) const {
+    const QString n = name.startsWith(u':') ? name.mid(1) : name;
+    return params_.value(n.toLower()).second;
+}
+
+void Query::prepare() {
+    close();
+    if (!db_) throw DbError(QStringLiteral("query has no database connection"));
+    auto isText = [this](const QString& p) {
+        const auto it = params_.constFind(p.toLower());
+        return it != params_.constEnd() && it->second.typeId() == QMetaType::QString;
+    };
+    stmt_ = std::make_unique<Statement>(db_->handle(), TranslateJet(sql_, isText));
+    for (int i = 1; i <= stmt_->parameterCount(); ++i) {
+        const QString name = stmt_->parameterName(i);
+        const auto it = params_.constFind(name.mid(1).toLower());
+        if (it == params_.constEnd()) {
+            stmt_.reset();
+            throw DbError(QStringLiteral("no value given for parameter %1").arg(name));
+        }
+        stmt_->bind(i, it->second);
+    }
+    columns_.clear();
+    for (int i = 0; i < stmt_->columnCount(); ++i) {
+        const QString key = stmt_->columnName(i).toLower();
+        if (!columns_.contains(key)) columns_.insert(key, i);  // first of equal names wins
+    }
+}
+
+void Query::open() {
+    prepare();
+    try {
+        eof_ = !stmt_->step();
+    } catch (...) {
+        close();
+        throw;
+    }
+}
+
+void Query::close() {
+    stmt_.reset();
+    columns_.clear();
+    eof_ = true;
+}
+
+void Query::next() {
+    if (!stmt_ || eof_) return;
+    eof_ = !stmt_->step();
+}
+
+int Query::exec() {
+    prepare();
+    try {
+        while (stmt_->step()) {
+        }
+    } catch (...) {
+        close();
+        throw;
+    }
+    close();
+    return db_->changes();
+}
+
+int Query::fieldCount() const { return stmt_ ? stmt_->columnCount() : 0; }
+
+QString Query::fieldName(int i) const { return stmt_ ? stmt_->columnName(i) : QString(); }
+
+bool Query::hasField(const QString& name) const { return columns_.contains(name.toLower()); }
+
+int Query::indexOf(const QString& name) const {
+    const auto it = columns_.constFind(name.toLower());
+    if (it == columns_.constEnd())
+        throw DbError(QStringLiteral("field %1 not found in query result").arg(name));
+    return *it;
+}
+
+QVariant Query::field(const QString& name) const {
+    const int i = indexOf(name);
+    return eof_ ? QVariant() : stmt_->value(i);
+}
+
+QVariant Query::field(int i) const {
+    return (stmt_ && !eof_ && i >= 0 && i < stmt_->columnCount()) ? stmt_->value(i) : QVariant();
+}
+
+}  // namespace st::db

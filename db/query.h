@@ -1,0 +1,62 @@
+#pragma once
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <memory>
+
+#include "db/database.h"
+
+namespace st::db {
+
+// A long-lived query object in the Jet dialect: its text and parameters are
+// replaced between runs, and it is opened and closed again. Fields are read by
+// name without regard to case.
+class Query {
+public:
+    explicit Query(Database* db = nullptr) : db_(db) {}
+    Query(Database* db, const QString& sql) : db_(db), sql_(sql) {}
+
+    void setDatabase(Database* db);
+    Database* database() const { return db_; }
+
+    // The text; changing it closes the query.
+    QString sql() const { return sql_; }
+    void setSQL(const QString& sql);
+    void clearSQL() { setSQL(QString()); }
+    // Appends one line, as the SQL lines of a query component do.
+    void addSQL(const QString& line);
+
+    // Binds by name (with or without the ':'); the value stays for later runs.
+    void setParam(const QString& name, const QVariant& value);
+    QVariant param(const QString& name) const;
+
+    // Runs a row-returning query and stands on its first row (eof() if none).
+    void open();
+    void close();
+    bool isOpen() const { return bool(stmt_); }
+    bool eof() const { return eof_; }
+    void next();
+    // Runs a statement that returns no rows; returns the number of rows changed.
+    int exec();
+
+    int fieldCount() const;
+    QString fieldName(int i) const;
+    bool hasField(const QString& name) const;
+    // The current row's value; throws DbError for an unknown field name.
+    QVariant field(const QString& name) const;
+    QVariant field(int i) const;
+
+private:
+    void prepare();
+    int indexOf(const QString& name) const;
+
+    Database* db_;
+    QString sql_;
+    QHash<QString, std::pair<QString, QVariant>> params_;  // lower-case name -> (name, value)
+    std::unique_ptr<Statement> stmt_;
+    QHash<QString, int> columns_;  // lower-case name -> index
+    bool eof_ = true;
+};
+
+}  // namespace st::db

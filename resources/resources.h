@@ -1,0 +1,6 @@
+#pragma once
+
+namespace st::resources {
+// True when the program's own resource set is linked in.
+bool HasOwnResourceSet();
+}

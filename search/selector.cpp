@@ -1,0 +1,89 @@
+#include "search/selector.h"
+
+#include <QCheckBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollArea>
+
+#include "app/datamodule.h"
+#include "app/formlayout.h"
+#include "app/inifile.h"
+#include "app/settings.h"
+
+namespace st::search {
+
+namespace {
+// A control with its caption label just to its right, placed as the original
+// dialog placed them, so the label works as the control's caption.
+QLabel* labelRightOf(QWidget* parent, QWidget* control, const char* name) {
+    auto* l = new QLabel(parent);
+    l->setObjectName(QString::fromLatin1(name));
+    l->setGeometry(control->x() + control->width() + 2, control->y(), 200, control->height());
+    return l;
+}
+}  // namespace
+
+TfrmSelector::TfrmSelector(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("frmSelector"));
+    setFixedSize(440, 460);
+    auto* bevel = new QFrame(this);
+    bevel->setObjectName(QStringLiteral("pnlBevel"));
+    bevel->setFrameShape(QFrame::StyledPanel);
+    bevel->setGeometry(8, 8, 424, 270);
+    scbLists = new QScrollArea(bevel);
+    scbLists->setObjectName(QStringLiteral("scbLists"));
+    scbLists->setGeometry(2, 2, 420, 266);
+    scbLists->setWidgetResizable(true);
+    pnlLists = new QWidget;
+    pnlLists->setObjectName(QStringLiteral("pnlLists"));
+    scbLists->setWidget(pnlLists);
+
+    auto radio = [this](const char* name, int y) {
+        auto* r = new QRadioButton(this);
+        r->setObjectName(QString::fromLatin1(name));
+        r->setGeometry(12, y, 17, 21);
+        return r;
+    };
+    rbuAll = radio("rbuAll", 288);
+    labelRightOf(this, rbuAll, "lblAll");
+    rbuCurr = radio("rbuCurr", 312);
+    lblCurr = labelRightOf(this, rbuCurr, "lblCurr");
+    rbuString = radio("rbuString", 336);
+    labelRightOf(this, rbuString, "lblString");
+    ediString = new QLineEdit(this);
+    ediString->setObjectName(QStringLiteral("ediString"));
+    ediString->setGeometry(200, 336, 232, 21);
+    rbuZED = radio("rbuZED", 360);
+    labelRightOf(this, rbuZED, "lblZED");
+    ediZED = new QLineEdit(this);
+    ediZED->setObjectName(QStringLiteral("ediZED"));
+    ediZED->setGeometry(200, 360, 232, 21);
+    chbExact = new QCheckBox(this);
+    chbExact->setObjectName(QStringLiteral("chbExact"));
+    chbExact->setGeometry(200, 386, 17, 21);
+    chbExact->setFocusPolicy(Qt::ClickFocus);
+    labelRightOf(this, chbExact, "lblExact");
+
+    btnOk = new QPushButton(this);
+    btnOk->setObjectName(QStringLiteral("btnOk"));
+    btnOk->setDefault(true);
+    btnOk->setGeometry(180, 420, 150, 28);
+    btnCancel = new QPushButton(this);
+    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    btnCancel->setGeometry(336, 420, 96, 28);
+    connect(btnOk, &QPushButton::clicked, this, [this] { done(resultOk); });
+    connect(btnCancel, &QPushButton::clicked, this, [this] { done(resultCancel); });
+    rbuAll->setChecked(true);
+    st::app::ApplyLayout(this, QStringLiteral("TfrmSelector"));
+}
+
+void TfrmSelector::WMDeferredStart() {
+    setEnabled(true);
+    if (auto* dm = st::app::TdmMain::instance()) dm->OpenBases();
+    excluded_ = st::app::ReadExcludedLists(st::app::IniFile::current());
+}
+
+}  // namespace st::search

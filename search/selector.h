@@ -1,0 +1,48 @@
+#pragma once
+#include <QDialog>
+#include <QList>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QCheckBox;
+class QScrollArea;
+class QWidget;
+
+namespace st::search {
+
+// The list selector: which lists take part, and what to show in them.
+// The list check boxes and the choice handling come with the selector work.
+class TfrmSelector : public QDialog {
+    Q_OBJECT
+public:
+    explicit TfrmSelector(QWidget* parent = nullptr);
+
+    static constexpr int resultOk = 1;
+    static constexpr int resultCancel = 2;
+
+    // Start-up set-up, sent by the main window once the database is open.
+    void WMDeferredStart();
+    // Lists hidden at start-up, as read from the settings file.
+    QList<int> excludedLists() const { return excluded_; }
+
+    QScrollArea* scbLists;
+    QWidget* pnlLists;
+    QRadioButton* rbuAll;
+    QRadioButton* rbuCurr;
+    QLabel* lblCurr;
+    QRadioButton* rbuString;
+    QLineEdit* ediString;
+    QRadioButton* rbuZED;
+    QLineEdit* ediZED;
+    QCheckBox* chbExact;
+    QPushButton* btnOk;
+    QPushButton* btnCancel;
+    bool flWork = false;
+
+private:
+    QList<int> excluded_;
+};
+
+}  // namespace st::search
