@@ -45,8 +45,13 @@ QWidget* LabelPartner(const QLabel* label) {
 }
 
 void SetLabelClick(QWidget* pap) {
-    // Layout-managed forms get their geometry first, so the probe sees it.
-    if (pap->layout()) pap->layout()->activate();
+    // Forms that are not shown yet get their layout geometry first, top down,
+    // so the probe sees where each control will stand.
+    auto place = [](QWidget* w) {
+        if (w->layout()) w->layout()->setGeometry(w->rect());
+    };
+    place(pap);
+    for (QWidget* w : pap->findChildren<QWidget*>()) place(w);
     for (QLabel* label : pap->findChildren<QLabel*>()) {
         if (label->property(kBound).toBool()) continue;
         QWidget* partner = LabelPartner(label);

@@ -28,7 +28,8 @@ AppFlags& Flags() {
 
 void RequestTermination() {
     Flags().terminated = true;
-    QCoreApplication::exit(0);
+    // Quitting outside the loop would make every later modal loop return at once.
+    if (Flags().loopRunning) QCoreApplication::exit(0);
 }
 
 BusyCursor::BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }

@@ -16,6 +16,7 @@ MessageHook SetMessageHook(MessageHook hook);
 struct AppFlags {
     bool showMainForm = true;
     bool terminated = false;
+    bool loopRunning = false;  // set by the program around its event loop
 };
 AppFlags& Flags();
 void RequestTermination();

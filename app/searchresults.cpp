@@ -221,9 +221,9 @@ void TfrmSearchResults::ShowMe() {
         first_show = false;
         showMaximized();
         Edit1->selectAll();
-    } else {
-        show();
+        return;
     }
+    show();
     raise();
     activateWindow();
 }

@@ -58,7 +58,9 @@ void Program::proceedParamStr(const QStringList& args) {
 }
 
 bool Program::start(const QString& programPath, const QStringList& args) {
+    const bool loop = Flags().loopRunning;
     Flags() = AppFlags{};
+    Flags().loopRunning = loop;
     SelectLanguageModule(programPath, IniFile::current());
     dmMain = std::make_unique<TdmMain>();
     createWindows();
@@ -79,6 +81,7 @@ bool Program::start(const QString& programPath, const QStringList& args) {
 }
 
 int Program::run(const QString& programPath, const QStringList& args) {
+    Flags().loopRunning = true;
     if (!start(programPath, args)) return 0;
     return QApplication::exec();
 }
