@@ -31,19 +31,23 @@ TdmMain::~TdmMain() {
     if (g_instance == this) g_instance = nullptr;
 }
 
-TdmMain* TdmMain::instance() { return g_instance; }
+TdmMain* TdmMain::instance() {
+    return g_instance;
+}
 
 void TdmMain::DataModuleCreate() {
     isBaseOpen = false;
     icoLoaded = false;
     hasPicori = true;
-    const auto words = ResourceSet::current().find(QStringLiteral("Strings"),
-                                                   QStringLiteral("Local_Words"));
+    const auto words =
+        ResourceSet::current().find(QStringLiteral("Strings"), QStringLiteral("Local_Words"));
     name_list = WordTable::parse(words.value_or(QByteArray()));
     SetLocalTexts();
 }
 
-int TdmMain::languageNumber() const { return LanguageNumber(LangPack); }
+int TdmMain::languageNumber() const {
+    return LanguageNumber(LangPack);
+}
 
 void TdmMain::SetLocalTexts() {
     const auto layout = LoadLayout(QStringLiteral("TdmMain"));
@@ -62,7 +66,9 @@ void TdmMain::StartAnonymous() {
     is_Anonymous = true;
 }
 
-void TdmMain::addBaseOpener(std::function<void()> opener) { openers_.push_back(std::move(opener)); }
+void TdmMain::addBaseOpener(std::function<void()> opener) {
+    openers_.push_back(std::move(opener));
+}
 
 void TdmMain::OpenBases() {
     if (isBaseOpen) return;

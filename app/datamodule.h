@@ -17,7 +17,7 @@ namespace st::app {
 // login state.
 class TdmMain : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit TdmMain(QObject* parent = nullptr);
     ~TdmMain() override;
     static TdmMain* instance();  // the process's data module (nullptr before creation)
@@ -49,10 +49,10 @@ public:
     QString text_err_no_database;
     QString text_db_name_missing;
 
-    st::db::Query quExpert;      // "Select * from expert"
+    st::db::Query quExpert;  // "Select * from expert"
     st::db::TableCursor tblPicOrg;
 
-private:
+  private:
     bool icoLoaded = false;
     std::unique_ptr<st::db::Database> db_;
     QString connectionString_;

@@ -67,8 +67,7 @@ void locate(const QStringList& lines, const QString& section, const QString& key
         }
         if (!inside) continue;
         if (!lines[i].trimmed().isEmpty()) *lastLine = i;
-        if (keyValue(lines[i], &k, &v) && k.compare(key, Qt::CaseInsensitive) == 0 &&
-            *keyLine < 0)
+        if (keyValue(lines[i], &k, &v) && k.compare(key, Qt::CaseInsensitive) == 0 && *keyLine < 0)
             *keyLine = i;
     }
 }
@@ -91,9 +90,13 @@ bool ParseProfileInteger(const QString& text, int* out) {
 
 IniFile::IniFile(const QString& path) : path_(path) {}
 
-QString IniFile::currentPath() { return QDir::currentPath() + QStringLiteral("/SearchTool.ini"); }
+QString IniFile::currentPath() {
+    return QDir::currentPath() + QStringLiteral("/SearchTool.ini");
+}
 
-IniFile IniFile::current() { return IniFile(currentPath()); }
+IniFile IniFile::current() {
+    return IniFile(currentPath());
+}
 
 QString IniFile::readString(const QString& section, const QString& key, const QString& def) const {
     const Parsed p = load(path_);

@@ -8,7 +8,7 @@ namespace st::app {
 // to case. Read as UTF-8 (with or without a byte-order mark), falling back to
 // windows-1251 for files that are not valid UTF-8; written as UTF-8.
 class IniFile {
-public:
+  public:
     explicit IniFile(const QString& path);
     // "SearchTool.ini" in the current directory, as it is at this moment.
     static IniFile current();
@@ -29,7 +29,7 @@ public:
     bool writeString(const QString& section, const QString& key, const QString& value);
     bool writeInteger(const QString& section, const QString& key, int value);
 
-private:
+  private:
     QString path_;
 };
 

@@ -10,7 +10,7 @@ namespace st::app {
 namespace {
 
 class LabelClicker : public QObject {
-public:
+  public:
     using QObject::QObject;
     bool eventFilter(QObject* watched, QEvent* e) override {
         if (e->type() == QEvent::MouseButtonRelease || e->type() == QEvent::MouseButtonDblClick)
@@ -63,7 +63,9 @@ void SetLabelClick(QWidget* pap) {
     }
 }
 
-bool IsLabelBound(const QLabel* label) { return label->property(kBound).toBool(); }
+bool IsLabelBound(const QLabel* label) {
+    return label->property(kBound).toBool();
+}
 
 void LabelClick(QLabel* label) {
     if (label->isHidden() || !label->isEnabled()) return;

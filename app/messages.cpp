@@ -19,7 +19,9 @@ void ShowMessage(const QString& text) {
     box.exec();
 }
 
-MessageHook SetMessageHook(MessageHook h) { return std::exchange(hook(), std::move(h)); }
+MessageHook SetMessageHook(MessageHook h) {
+    return std::exchange(hook(), std::move(h));
+}
 
 AppFlags& Flags() {
     static AppFlags f;
@@ -32,9 +34,13 @@ void RequestTermination() {
     if (Flags().loopRunning) QCoreApplication::exit(0);
 }
 
-BusyCursor::BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+BusyCursor::BusyCursor() {
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+}
 
-BusyCursor::~BusyCursor() { restore(); }
+BusyCursor::~BusyCursor() {
+    restore();
+}
 
 void BusyCursor::restore() {
     if (!active_) return;

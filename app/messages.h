@@ -23,7 +23,7 @@ void RequestTermination();
 
 // Shows the hourglass while alive and restores the cursor on every exit path.
 class BusyCursor {
-public:
+  public:
     BusyCursor();
     ~BusyCursor();
     BusyCursor(const BusyCursor&) = delete;
@@ -31,7 +31,7 @@ public:
     // Restores early (before a message box); the destructor then does nothing.
     void restore();
 
-private:
+  private:
     bool active_ = true;
 };
 

@@ -18,14 +18,18 @@ std::shared_ptr<LanguageModule> LanguageModule::load(const QString& file) {
     return std::shared_ptr<LanguageModule>(new LanguageModule(file, root));
 }
 
-LanguageModule::~LanguageModule() { QResource::unregisterResource(file_, root_); }
+LanguageModule::~LanguageModule() {
+    QResource::unregisterResource(file_, root_);
+}
 
 ResourceSet& ResourceSet::current() {
     static ResourceSet set;
     return set;
 }
 
-void ResourceSet::setModule(std::shared_ptr<LanguageModule> module) { module_ = std::move(module); }
+void ResourceSet::setModule(std::shared_ptr<LanguageModule> module) {
+    module_ = std::move(module);
+}
 
 std::optional<QByteArray> ResourceSet::find(const QString& type, const QString& name) const {
     const QString root = module_ ? u':' + module_->root() : kOwnResourceRoot;

@@ -10,7 +10,7 @@ namespace st::app {
 // named resources as the program. It is registered as data only; nothing in
 // it runs. Unregistered when the last reference goes.
 class LanguageModule {
-public:
+  public:
     static std::shared_ptr<LanguageModule> load(const QString& file);
     ~LanguageModule();
     LanguageModule(const LanguageModule&) = delete;
@@ -18,7 +18,7 @@ public:
     QString file() const { return file_; }
     QString root() const { return root_; }
 
-private:
+  private:
     LanguageModule(QString file, QString root) : file_(std::move(file)), root_(std::move(root)) {}
     QString file_;
     QString root_;
@@ -28,7 +28,7 @@ private:
 // and pictures from: its own (compiled in) or one language module. Resources
 // are named by type and name, both matched without regard to case.
 class ResourceSet {
-public:
+  public:
     static ResourceSet& current();
 
     bool isOwn() const { return !module_; }
@@ -39,7 +39,7 @@ public:
 
     std::optional<QByteArray> find(const QString& type, const QString& name) const;
 
-private:
+  private:
     std::shared_ptr<LanguageModule> module_;
 };
 

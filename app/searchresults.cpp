@@ -214,7 +214,9 @@ void TfrmSearchResults::SetLocalTexts() {
     }
 }
 
-void TfrmSearchResults::OpenBases() { wired_ = true; }
+void TfrmSearchResults::OpenBases() {
+    wired_ = true;
+}
 
 void TfrmSearchResults::ShowMe() {
     if (first_show) {
@@ -255,7 +257,9 @@ void TfrmSearchResults::WMDeferredStart() {
 
 void TfrmSearchResults::ShowSelectorResults() {}
 
-void TfrmSearchResults::btCloseClick() { close(); }
+void TfrmSearchResults::btCloseClick() {
+    close();
+}
 
 void TfrmSearchResults::closeEvent(QCloseEvent* e) {
     // Closing the main window ends the program; nothing is saved.

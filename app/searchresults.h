@@ -26,7 +26,7 @@ namespace st::app {
 constexpr int WM_DEFERREDSTART = 1158;
 constexpr int WM_LOGINSTATE = 1157;
 class DeferredStartEvent : public QEvent {
-public:
+  public:
     static QEvent::Type eventType() { return QEvent::Type(QEvent::User + WM_DEFERREDSTART); }
     DeferredStartEvent() : QEvent(eventType()) {}
 };
@@ -35,7 +35,7 @@ public:
 // the right, buttons at the top, the search row at the bottom.
 class TfrmSearchResults : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit TfrmSearchResults(const EditionSwitches& ed = kEdition, QWidget* parent = nullptr);
 
     void FormCreate();
@@ -91,11 +91,11 @@ public:
     int id_shown = -1;
     int fig_eccn_shown = -2;
 
-protected:
+  protected:
     bool event(QEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
 
-private:
+  private:
     EditionSwitches ed_;
     st::search::TfrmSelector* selector_ = nullptr;
     bool first_show = true;

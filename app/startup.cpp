@@ -24,8 +24,8 @@ Program::Program(const EditionSwitches& ed) : ed_(ed) {}
 Program::~Program() {
     // Windows go before the data module they read from.
     const std::initializer_list<QWidget*> windows = {
-        frmUpdatePath, frmSelector, frmZEDCode, frmDetail, frmEditFigure,
-        frmExpertEdit, frmTreeParam, frmLogin, frmSearchResults};
+        frmUpdatePath, frmSelector,  frmZEDCode, frmDetail,       frmEditFigure,
+        frmExpertEdit, frmTreeParam, frmLogin,   frmSearchResults};
     for (QWidget* w : windows) delete w;
 }
 

@@ -29,7 +29,7 @@ class TfrmSearchResults;
 // The process-wide objects, created once in start-up order and kept until
 // the end: the data module and the nine windows.
 class Program {
-public:
+  public:
     explicit Program(const EditionSwitches& ed = kEdition);
     ~Program();
 
@@ -51,7 +51,7 @@ public:
     st::search::TfrmSelector* frmSelector = nullptr;
     st::users::TfrmUpdatePath* frmUpdatePath = nullptr;
 
-private:
+  private:
     void createWindows();
     void proceedParamStr(const QStringList& args);
     EditionSwitches ed_;

@@ -56,8 +56,8 @@ QList<LayoutText> LoadLayout(const QString& className) {
     return bytes ? ParseLayout(*bytes) : QList<LayoutText>();
 }
 
-QString LayoutValue(const QList<LayoutText>& layout, const QString& object,
-                    const QString& property, const QString& def) {
+QString LayoutValue(const QList<LayoutText>& layout, const QString& object, const QString& property,
+                    const QString& def) {
     for (const LayoutText& t : layout)
         if (t.object.compare(object, Qt::CaseInsensitive) == 0 &&
             t.property.compare(property, Qt::CaseInsensitive) == 0)

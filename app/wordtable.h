@@ -11,13 +11,13 @@ namespace st::app {
 // to case; a value keeps its leading and trailing spaces; an empty value
 // counts as no value.
 class WordTable {
-public:
+  public:
     static WordTable parse(const QByteArray& bytes);
     // Non-empty value for the key, or nothing.
     std::optional<QString> value(const QString& key) const;
     qsizetype size() const { return pairs_.size(); }
 
-private:
+  private:
     QList<std::pair<QString, QString>> pairs_;
 };
 
@@ -32,7 +32,7 @@ QList<LayoutText> ParseLayout(const QByteArray& bytes);
 // The layout of a window or frame class from the current resource set.
 QList<LayoutText> LoadLayout(const QString& className);
 // One text of a layout, or def.
-QString LayoutValue(const QList<LayoutText>& layout, const QString& object,
-                    const QString& property, const QString& def = QString());
+QString LayoutValue(const QList<LayoutText>& layout, const QString& object, const QString& property,
+                    const QString& def = QString());
 
 }  // namespace st::app

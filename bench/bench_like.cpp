@@ -36,10 +36,11 @@ int main(int argc, char** argv) {
     {
         auto db = st::db::Database::open(path);
         for (int i = 0; i < 5; ++i)  // 625 -> 20000 rows
-            db->exec("insert into List_Entries (Parent_ID, Revision_ID, Entry_type, List_Title, "
-                     "Sort_list, Sort_Num, Plain_Title, Plain_Text, Plain_After) select Parent_ID, "
-                     "Revision_ID, Entry_type, List_Title, Sort_list, Sort_Num, Plain_Title, "
-                     "Plain_Text, Plain_After from List_Entries");
+            db->exec(
+                "insert into List_Entries (Parent_ID, Revision_ID, Entry_type, List_Title, "
+                "Sort_list, Sort_Num, Plain_Title, Plain_Text, Plain_After) select Parent_ID, "
+                "Revision_ID, Entry_type, List_Title, Sort_list, Sort_Num, Plain_Title, "
+                "Plain_Text, Plain_After from List_Entries");
     }
     QTextStream out(stdout);
 

@@ -31,7 +31,9 @@ Statement::Statement(sqlite3* db, const QString& sql) : db_(db) {
     if (!stmt_) throw DbError(QStringLiteral("empty statement: %1").arg(sql));
 }
 
-Statement::~Statement() { sqlite3_finalize(stmt_); }
+Statement::~Statement() {
+    sqlite3_finalize(stmt_);
+}
 
 void Statement::bind(int index, const QVariant& value) {
     int rc = SQLITE_OK;
@@ -75,7 +77,9 @@ void Statement::bind(const QString& name, const QVariant& value) {
         if (parameterName(i).compare(n, Qt::CaseInsensitive) == 0) bind(i, value);
 }
 
-int Statement::parameterCount() const { return sqlite3_bind_parameter_count(stmt_); }
+int Statement::parameterCount() const {
+    return sqlite3_bind_parameter_count(stmt_);
+}
 
 QString Statement::parameterName(int index) const {
     const char* n = sqlite3_bind_parameter_name(stmt_, index);
@@ -91,9 +95,13 @@ bool Statement::step() {
     throw DbError(err);
 }
 
-void Statement::reset() { sqlite3_reset(stmt_); }
+void Statement::reset() {
+    sqlite3_reset(stmt_);
+}
 
-int Statement::columnCount() const { return sqlite3_column_count(stmt_); }
+int Statement::columnCount() const {
+    return sqlite3_column_count(stmt_);
+}
 
 QString Statement::columnName(int i) const {
     return QString::fromUtf8(sqlite3_column_name(stmt_, i));
@@ -109,9 +117,9 @@ QVariant Statement::value(int i) const {
         case SQLITE_FLOAT:
             return QVariant(sqlite3_column_double(stmt_, i));
         case SQLITE_TEXT:
-            return QVariant(QString::fromUtf8(
-                reinterpret_cast<const char*>(sqlite3_column_text(stmt_, i)),
-                sqlite3_column_bytes(stmt_, i)));
+            return QVariant(
+                QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt_, i)),
+                                  sqlite3_column_bytes(stmt_, i)));
         case SQLITE_BLOB:
             return QVariant(QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt_, i)),
                                        sqlite3_column_bytes(stmt_, i)));
@@ -124,7 +132,9 @@ QVariant Statement::value(int i) const {
 
 Database::Database(sqlite3* db, QString path) : db_(db), path_(std::move(path)) {}
 
-Database::~Database() { sqlite3_close_v2(db_); }
+Database::~Database() {
+    sqlite3_close_v2(db_);
+}
 
 void Database::configure() {
     sqlite3_busy_timeout(db_, 10000);
@@ -173,14 +183,18 @@ void Database::exec(const QString& sql) {
     }
 }
 
-int Database::changes() const { return sqlite3_changes(db_); }
+int Database::changes() const {
+    return sqlite3_changes(db_);
+}
 
-qint64 Database::lastInsertRowId() const { return sqlite3_last_insert_rowid(db_); }
+qint64 Database::lastInsertRowId() const {
+    return sqlite3_last_insert_rowid(db_);
+}
 
 bool Database::hasTable(const QString& table) const {
-    Statement st(db_, QStringLiteral(
-                          "select 1 from sqlite_master where type in ('table','view') and "
-                          "lower(name)=lower(?1)"));
+    Statement st(db_,
+                 QStringLiteral("select 1 from sqlite_master where type in ('table','view') and "
+                                "lower(name)=lower(?1)"));
     st.bind(1, table);
     return st.step();
 }
@@ -197,11 +211,15 @@ bool Database::hasColumn(const QString& table, const QString& column) const {
     return columns(table).contains(column, Qt::CaseInsensitive);
 }
 
-QString Database::lastError() const { return errorText(db_); }
+QString Database::lastError() const {
+    return errorText(db_);
+}
 
 // ---- Transaction ----------------------------------------------------------
 
-Transaction::Transaction(Database& db) : db_(db) { db_.exec(QStringLiteral("BEGIN IMMEDIATE")); }
+Transaction::Transaction(Database& db) : db_(db) {
+    db_.exec(QStringLiteral("BEGIN IMMEDIATE"));
+}
 
 Transaction::~Transaction() {
     if (open_) sqlite3_exec(db_.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
@@ -213,9 +231,8 @@ void Transaction::commit() {
 }
 
 qint64 NextKey(Database& db, const QString& table, const QString& column) {
-    Statement st(db.handle(),
-                 QStringLiteral("select coalesce(max(%1),0)+1 from %2")
-                     .arg(QuoteIdentifier(column), QuoteIdentifier(table)));
+    Statement st(db.handle(), QStringLiteral("select coalesce(max(%1),0)+1 from %2")
+                                  .arg(QuoteIdentifier(column), QuoteIdentifier(table)));
     st.step();
     return st.value(0).toLongLong();
 }

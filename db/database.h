@@ -11,14 +11,14 @@ namespace st::db {
 
 // Every engine failure reaches the caller as this error, with a readable text.
 class DbError : public std::runtime_error {
-public:
+  public:
     explicit DbError(const QString& message) : std::runtime_error(message.toStdString()) {}
     QString text() const { return QString::fromStdString(what()); }
 };
 
 // One prepared statement; finalised when it goes out of scope.
 class Statement {
-public:
+  public:
     Statement(sqlite3* db, const QString& sql);
     ~Statement();
     Statement(const Statement&) = delete;
@@ -36,14 +36,14 @@ public:
     QVariant value(int i) const;
     sqlite3_stmt* handle() const { return stmt_; }
 
-private:
+  private:
     sqlite3* db_;
     sqlite3_stmt* stmt_ = nullptr;
 };
 
 // The one connection of a process. Opening never creates a file.
 class Database {
-public:
+  public:
     ~Database();
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
@@ -69,7 +69,7 @@ public:
     // The error text of the engine for the last failed call.
     QString lastError() const;
 
-private:
+  private:
     Database(sqlite3* db, QString path);
     void configure();
 
@@ -80,14 +80,14 @@ private:
 // BEGIN IMMEDIATE ... COMMIT; rolled back when left without commit().
 // Read-then-write work goes inside one, so instances never interleave.
 class Transaction {
-public:
+  public:
     explicit Transaction(Database& db);
     ~Transaction();
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;
     void commit();
 
-private:
+  private:
     Database& db_;
     bool open_ = true;
 };

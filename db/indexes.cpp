@@ -2,7 +2,9 @@
 
 namespace st::db {
 
-QString IndexDef::sqliteName() const { return isRowIdKey ? QString() : table + u'_' + name; }
+QString IndexDef::sqliteName() const {
+    return isRowIdKey ? QString() : table + u'_' + name;
+}
 
 const QList<IndexDef>& KnownIndexes() {
     static const QList<IndexDef> all = {

@@ -12,8 +12,12 @@ struct Token {
     QString text;
 };
 
-bool identStart(QChar c) { return c.isLetter() || c == u'_'; }
-bool identPart(QChar c) { return c.isLetterOrNumber() || c == u'_' || c == u'$'; }
+bool identStart(QChar c) {
+    return c.isLetter() || c == u'_';
+}
+bool identPart(QChar c) {
+    return c.isLetterOrNumber() || c == u'_' || c == u'$';
+}
 
 QList<Token> tokenize(const QString& s) {
     QList<Token> out;

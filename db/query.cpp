@@ -88,11 +88,17 @@ int Query::exec() {
     return db_->changes();
 }
 
-int Query::fieldCount() const { return stmt_ ? stmt_->columnCount() : 0; }
+int Query::fieldCount() const {
+    return stmt_ ? stmt_->columnCount() : 0;
+}
 
-QString Query::fieldName(int i) const { return stmt_ ? stmt_->columnName(i) : QString(); }
+QString Query::fieldName(int i) const {
+    return stmt_ ? stmt_->columnName(i) : QString();
+}
 
-bool Query::hasField(const QString& name) const { return columns_.contains(name.toLower()); }
+bool Query::hasField(const QString& name) const {
+    return columns_.contains(name.toLower());
+}
 
 int Query::indexOf(const QString& name) const {
     const auto it = columns_.constFind(name.toLower());

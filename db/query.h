@@ -13,7 +13,7 @@ namespace st::db {
 // replaced between runs, and it is opened and closed again. Fields are read by
 // name without regard to case.
 class Query {
-public:
+  public:
     explicit Query(Database* db = nullptr) : db_(db) {}
     Query(Database* db, const QString& sql) : db_(db), sql_(sql) {}
 
@@ -47,7 +47,7 @@ public:
     QVariant field(const QString& name) const;
     QVariant field(int i) const;
 
-private:
+  private:
     void prepare();
     int indexOf(const QString& name) const;
 

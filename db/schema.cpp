@@ -96,9 +96,9 @@ create table expert (
         if (d.isRowIdKey) continue;
         QStringList cols;
         for (const QString& k : d.keys) cols << QuoteIdentifier(k);
-        db.exec(QStringLiteral("create index %1 on %2 (%3)")
-                    .arg(QuoteIdentifier(d.sqliteName()), QuoteIdentifier(d.table),
-                         cols.join(u',')));
+        db.exec(
+            QStringLiteral("create index %1 on %2 (%3)")
+                .arg(QuoteIdentifier(d.sqliteName()), QuoteIdentifier(d.table), cols.join(u',')));
     }
     tr.commit();
     db.exec(QStringLiteral("PRAGMA journal_mode=WAL"));

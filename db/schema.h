@@ -27,12 +27,12 @@ enum SynKind { synReasons = 0, synUKT = 2, synTN = 3 };
 
 // Optional parts of the schema that older files may lack.
 struct OptionalSchema {
-    bool pictureOrigins = false;     // table PictureOrigins
-    bool referRevision = false;      // SYN_NAME.Refer_Revision_ID
-    bool canEditPictures = false;    // expert.can_Edit_Pictures
-    bool pictureOriginId = false;    // List_pictures.PictureOrigin_ID
-    bool richTextTable = false;      // LIST_RICH_TEXT
-    bool richAfterTable = false;     // LIST_RICH_AFTER
+    bool pictureOrigins = false;   // table PictureOrigins
+    bool referRevision = false;    // SYN_NAME.Refer_Revision_ID
+    bool canEditPictures = false;  // expert.can_Edit_Pictures
+    bool pictureOriginId = false;  // List_pictures.PictureOrigin_ID
+    bool richTextTable = false;    // LIST_RICH_TEXT
+    bool richAfterTable = false;   // LIST_RICH_AFTER
 };
 OptionalSchema DetectOptionalSchema(const Database& db);
 

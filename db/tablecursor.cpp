@@ -44,8 +44,9 @@ void TableCursor::open() {
     const QString order = QStringLiteral(" order by %1,rowid limit 1").arg(keys);
     byRowSt_ = std::make_unique<Statement>(db_->handle(), base + QStringLiteral("rowid=?1"));
     nextSt_ = std::make_unique<Statement>(
-        db_->handle(), base + QStringLiteral("(%1,rowid)>(%2?)").arg(keys, QString("?,").repeated(
-                                                                                index_->keys.size())) +
+        db_->handle(), base +
+                           QStringLiteral("(%1,rowid)>(%2?)")
+                               .arg(keys, QString("?,").repeated(index_->keys.size())) +
                            order);
     open_ = true;
     hasRow_ = false;
@@ -85,10 +86,11 @@ bool TableCursor::seek(const QVariantList& key) {
         marks << QStringLiteral("?");
     }
     // The statement depends on how many key values are given; keep the last.
-    const QString sql = QStringLiteral("select rowid,* from %1 where (%2)>=(%3) order by %4,rowid "
-                                       "limit 1")
-                            .arg(QuoteIdentifier(table_), cols.join(u','), marks.join(u','),
-                                 keyList());
+    const QString sql =
+        QStringLiteral(
+            "select rowid,* from %1 where (%2)>=(%3) order by %4,rowid "
+            "limit 1")
+            .arg(QuoteIdentifier(table_), cols.join(u','), marks.join(u','), keyList());
     if (!seekSt_ || QString::fromUtf8(sqlite3_sql(seekSt_->handle())) != sql)
         seekSt_ = std::make_unique<Statement>(db_->handle(), sql);
     for (qsizetype i = 0; i < n; ++i) seekSt_->bind(int(i + 1), key[i]);

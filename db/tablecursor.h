@@ -13,7 +13,7 @@ namespace st::db {
 // A table opened on a named index: keyed seeks, walking in index order, and
 // editing, inserting and deleting the current record.
 class TableCursor {
-public:
+  public:
     TableCursor(Database* db, const QString& table, const QString& index = "PrimaryKey");
     ~TableCursor();
 
@@ -52,7 +52,7 @@ public:
     // Deletes the current row and moves to the next one.
     void remove();
 
-private:
+  private:
     enum class Mode { Browse, Edit, Insert };
     bool loadFrom(Statement& st);
     QString columnOf(const QString& name) const;

@@ -24,7 +24,8 @@ void foldUtf8(const unsigned char* p, int n, Folded& out) {
         int extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
         c &= extra == 3 ? 0x07 : extra == 2 ? 0x0F : 0x1F;
         ++p;
-        for (; extra > 0 && p < end && (*p & 0xC0) == 0x80; --extra, ++p) c = (c << 6) | (*p & 0x3F);
+        for (; extra > 0 && p < end && (*p & 0xC0) == 0x80; --extra, ++p)
+            c = (c << 6) | (*p & 0x3F);
         out.push_back(QChar::toCaseFolded(c));
     }
 }
@@ -67,7 +68,9 @@ bool matchFolded(const Folded& p, const Folded& v, char32_t esc) {
     return pi == p.size();
 }
 
-void deleteFolded(void* p) { delete static_cast<Folded*>(p); }
+void deleteFolded(void* p) {
+    delete static_cast<Folded*>(p);
+}
 
 void likeFunc(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     for (int i = 0; i < argc; ++i)

@@ -8,7 +8,7 @@ namespace st::detail {
 // The detail window: one entry's text, codes, law, terms, pictures, notes.
 class TfrmDetail : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit TfrmDetail(QWidget* parent = nullptr);
     void FormCreate();
     // Wiring once the database is open.

@@ -6,7 +6,7 @@ namespace st::pictures {
 // The picture edit dialog (filled by the picture-editing work).
 class TfrmEditFigure : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit TfrmEditFigure(QWidget* parent = nullptr);
 };
 

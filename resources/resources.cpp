@@ -3,5 +3,7 @@
 #include <QFile>
 
 namespace st::resources {
-bool HasOwnResourceSet() { return QFile::exists(QStringLiteral(":/builtin/STRINGS/LOCAL_WORDS")); }
+bool HasOwnResourceSet() {
+    return QFile::exists(QStringLiteral(":/builtin/STRINGS/LOCAL_WORDS"));
+}
 }  // namespace st::resources

@@ -3,7 +3,9 @@
 namespace st::search {
 
 namespace {
-bool bitSet(int mask, qsizetype p) { return p <= 31 && (mask >> p) & 1; }
+bool bitSet(int mask, qsizetype p) {
+    return p <= 31 && (mask >> p) & 1;
+}
 }  // namespace
 
 QString ApplySpaceMask(QString s, int mask) {
@@ -58,6 +60,8 @@ QString NormalizeCodeList(const QString& input, int mask, int width) {
     return out;
 }
 
-QString NormalizeUKTCodes(const QString& s) { return NormalizeCodeList(s, kUKTMask, kUKTWidth); }
+QString NormalizeUKTCodes(const QString& s) {
+    return NormalizeCodeList(s, kUKTMask, kUKTWidth);
+}
 
 }  // namespace st::search

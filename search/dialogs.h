@@ -12,14 +12,14 @@ namespace st::search {
 // The advanced search dialog (filled by the advanced-search work).
 class TfrmTreeParam : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit TfrmTreeParam(QWidget* parent = nullptr);
 };
 
 // The customs-code search dialog (filled by the customs-code work).
 class TfrmZEDCode : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit TfrmZEDCode(QWidget* parent = nullptr);
     QRadioButton* rbuUKT;
     QLineEdit* ediUKT;

@@ -16,7 +16,7 @@ namespace st::search {
 // The list check boxes and the choice handling come with the selector work.
 class TfrmSelector : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit TfrmSelector(QWidget* parent = nullptr);
 
     static constexpr int resultOk = 1;
@@ -41,7 +41,7 @@ public:
     QPushButton* btnCancel;
     bool flWork = false;
 
-private:
+  private:
     QList<int> excluded_;
 };
 

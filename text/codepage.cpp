@@ -54,8 +54,8 @@ QByteArray encodeCp1251(const QString& text) {
 QString decodeText(const QByteArray& bytes, bool allowUtf8WithoutBom) {
     if (bytes.startsWith("\xEF\xBB\xBF")) return QString::fromUtf8(bytes.mid(3));
     if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
-        auto enc = bytes.startsWith("\xFF\xFE") ? QStringConverter::Utf16LE
-                                                : QStringConverter::Utf16BE;
+        auto enc =
+            bytes.startsWith("\xFF\xFE") ? QStringConverter::Utf16LE : QStringConverter::Utf16BE;
         QStringDecoder dec(enc);
         return dec(bytes.mid(2));
     }

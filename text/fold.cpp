@@ -15,9 +15,8 @@ Map buildMap(const QString& from, const QString& to) {
 }
 
 const Map& lookAlikes() {
-    static const Map m = buildMap(
-        QStringLiteral("'“”«»\\АВСЕНІіКМОРТХУҐґЁёЇї\t\r\n"),
-        QStringLiteral("\"\"\"\"\"/ABCEHIIKMOPTXYГГEEII   "));
+    static const Map m = buildMap(QStringLiteral("'“”«»\\АВСЕНІіКМОРТХУҐґЁёЇї\t\r\n"),
+                                  QStringLiteral("\"\"\"\"\"/ABCEHIIKMOPTXYГГEEII   "));
     return m;
 }
 
@@ -72,9 +71,13 @@ QString upperThenMap(const QString& s, const Map& map) {
 
 }  // namespace
 
-QString FoldLookAlikes(const QString& s) { return upperThenMap(s, lookAlikes()); }
+QString FoldLookAlikes(const QString& s) {
+    return upperThenMap(s, lookAlikes());
+}
 
-QString FoldDiacritics(const QString& s) { return upperThenMap(s, diacritics()); }
+QString FoldDiacritics(const QString& s) {
+    return upperThenMap(s, diacritics());
+}
 
 QString MakePlaneString(const QString& sti) {
     if (sti.size() > 30000) return QString();
@@ -88,6 +91,8 @@ QString MakePlaneString(const QString& sti) {
     return out;
 }
 
-QString MakeSearchShab(const QString& sti) { return FoldDiacritics(FoldLookAlikes(sti)); }
+QString MakeSearchShab(const QString& sti) {
+    return FoldDiacritics(FoldLookAlikes(sti));
+}
 
 }  // namespace st::text

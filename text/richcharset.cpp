@@ -4,6 +4,10 @@ namespace st::text {
 namespace {
 int g_charset = -1;
 }
-int CharsetOverride() { return g_charset; }
-void SetCharsetOverride(int charset) { g_charset = charset; }
+int CharsetOverride() {
+    return g_charset;
+}
+void SetCharsetOverride(int charset) {
+    g_charset = charset;
+}
 }  // namespace st::text

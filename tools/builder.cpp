@@ -21,9 +21,9 @@ namespace {
 using st::db::Database;
 using st::db::Statement;
 
-const QSet<QString> kNodeKeys = {"kind",     "id",       "key",       "title",    "short",
-                                 "type",     "text",     "after",     "law",      "synonymKinds",
-                                 "synonyms", "terms",    "pictures",  "comments", "children"};
+const QSet<QString> kNodeKeys = {"kind",     "id",    "key",      "title",    "short",
+                                 "type",     "text",  "after",    "law",      "synonymKinds",
+                                 "synonyms", "terms", "pictures", "comments", "children"};
 
 void checkKeys(const QJsonObject& o, const QSet<QString>& allowed, const QString& where) {
     for (auto it = o.begin(); it != o.end(); ++it)
@@ -31,9 +31,13 @@ void checkKeys(const QJsonObject& o, const QSet<QString>& allowed, const QString
             throw BuildError(QStringLiteral("unknown key \"%1\" at %2").arg(it.key(), where));
 }
 
-QString plain(const QString& s) { return st::text::MakePlaneString(u' ' + s + u' '); }
+QString plain(const QString& s) {
+    return st::text::MakePlaneString(u' ' + s + u' ');
+}
 
-QVariant nullIfEmpty(const QString& s) { return s.isEmpty() ? QVariant() : QVariant(s); }
+QVariant nullIfEmpty(const QString& s) {
+    return s.isEmpty() ? QVariant() : QVariant(s);
+}
 
 QVariant richOrNull(const QString& s) {
     return s.isEmpty() ? QVariant() : QVariant(st::text::PlainToRtf(s));
@@ -51,7 +55,7 @@ struct Node {
 };
 
 class Builder {
-public:
+  public:
     Builder(Database& db, const QDir& base) : db_(db), base_(base) {}
 
     void run(const QJsonObject& root) {
@@ -67,7 +71,7 @@ public:
         tr.commit();
     }
 
-private:
+  private:
     void collect(const QJsonArray& arr, int parentIndex, int listIndex, int sortList,
                  const QString& where) {
         for (int i = 0; i < arr.size(); ++i) {
@@ -118,8 +122,10 @@ private:
         // Parents, list heads and term keys were recorded as node indexes.
         for (Node& n : nodes_) {
             n.parent = n.parent ? nodes_[n.parent - 1].id : 0;
-            if (n.revision < 0) n.revision = n.id;
-            else if (n.revision > 0) n.revision = nodes_[n.revision - 1].id;
+            if (n.revision < 0)
+                n.revision = n.id;
+            else if (n.revision > 0)
+                n.revision = nodes_[n.revision - 1].id;
         }
     }
 
@@ -169,8 +175,8 @@ private:
     void writeEntry(const Node& n) {
         const QJsonObject& o = n.obj;
         const QString title = o.value("title").toString();
-        const QString text = o.contains("law") ? o.value("law").toString()
-                                               : o.value("text").toString();
+        const QString text =
+            o.contains("law") ? o.value("law").toString() : o.value("text").toString();
         const QString after = o.value("after").toString();
         Statement st(db_.handle(),
                      "insert into List_Entries (Entry_ID, Parent_ID, Revision_ID, Entry_type, "
@@ -206,7 +212,8 @@ private:
             st.bind(2, k.value("number").toInt());
             st.bind(3, k.value("name").toString());
             st.bind(4, k.value("inherit").toInt(0));
-            st.bind(5, k.contains("referList") ? QVariant(k.value("referList").toInt()) : QVariant());
+            st.bind(5,
+                    k.contains("referList") ? QVariant(k.value("referList").toInt()) : QVariant());
             st.step();
         }
         const QJsonArray syns = o.value("synonyms").toArray();
@@ -286,11 +293,12 @@ private:
             QStringList marks;
             for (const auto& [letter, zone] : zones) {
                 const qsizetype p = zone.indexOf(word, 0, Qt::CaseInsensitive);
-                if (p >= 0) marks << QStringLiteral("%1,%2,%3").arg(letter).arg(p + 1).arg(word.size());
+                if (p >= 0)
+                    marks << QStringLiteral("%1,%2,%3").arg(letter).arg(p + 1).arg(word.size());
             }
             if (marks.isEmpty())
-                throw BuildError(QStringLiteral("%1: \"%2\" occurs in no text of the entry")
-                                     .arg(at, word));
+                throw BuildError(
+                    QStringLiteral("%1: \"%2\" occurs in no text of the entry").arg(at, word));
             Statement st(db_.handle(), "insert into Term_In_List values (?,?,?)");
             st.bind(1, n.id);
             st.bind(2, idOfKey(t.value("term").toString(), at));
@@ -356,9 +364,8 @@ void BuildDatabaseFromText(const QByteArray& json, const QString& dbPath, const 
     QJsonParseError err;
     const QJsonDocument doc = QJsonDocument::fromJson(json, &err);
     if (err.error != QJsonParseError::NoError)
-        throw BuildError(QStringLiteral("JSON error at offset %1: %2")
-                             .arg(err.offset)
-                             .arg(err.errorString()));
+        throw BuildError(
+            QStringLiteral("JSON error at offset %1: %2").arg(err.offset).arg(err.errorString()));
     BuildDatabase(doc, dbPath, baseDir);
 }
 

@@ -7,7 +7,7 @@
 namespace st::tools {
 
 class BuildError : public std::runtime_error {
-public:
+  public:
     explicit BuildError(const QString& m) : std::runtime_error(m.toStdString()) {}
     QString text() const { return QString::fromStdString(what()); }
 };

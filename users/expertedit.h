@@ -10,7 +10,7 @@ namespace st::users {
 // Dialog that creates an expert account (filled by the users work).
 class TfrmExpertEdit : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit TfrmExpertEdit(QWidget* parent = nullptr);
     void FormCreate();
 
@@ -25,7 +25,7 @@ public:
 // The contact dialog reached from the login window.
 class TfrmUpdatePath : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit TfrmUpdatePath(QWidget* parent = nullptr);
     QLabel* lblUpdatePath;
     QPushButton* Button2;

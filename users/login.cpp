@@ -95,6 +95,8 @@ void TfrmLogin::btnAnonymousClick() {
     done(resultOk);
 }
 
-void TfrmLogin::btnCancelClick() { done(resultCancel); }
+void TfrmLogin::btnCancelClick() {
+    done(resultCancel);
+}
 
 }  // namespace st::users

@@ -14,7 +14,7 @@ namespace st::users {
 // anonymous start; the login fields come with the users work.
 class TfrmLogin : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit TfrmLogin(const st::app::EditionSwitches& ed = st::app::kEdition,
                        QWidget* parent = nullptr);
     void FormCreate();
@@ -38,10 +38,10 @@ public:
     QMenuBar* menu;
     QString text_TypeIt, text_Incorrect;
 
-signals:
+  signals:
     void aboutRequested();
 
-private:
+  private:
     st::app::EditionSwitches ed_;
 };
 

@@ -22,7 +22,7 @@ class TestIniFile : public QObject {
         f.write(bytes);
     }
 
-private slots:
+  private slots:
     void init() { QFile::remove(path()); }
 
     void readsWithoutRegardToCase() {
@@ -135,9 +135,12 @@ private slots:
     void languageCut_data() {
         QTest::addColumn<QString>("value");
         QTest::addColumn<QString>("code");
-        QTest::newRow("eng") << "eng" << "eng";
-        QTest::newRow("ENGLISH") << "ENGLISH" << "ENG";
-        QTest::newRow("empty") << "" << "";
+        QTest::newRow("eng") << "eng"
+                             << "eng";
+        QTest::newRow("ENGLISH") << "ENGLISH"
+                                 << "ENG";
+        QTest::newRow("empty") << ""
+                               << "";
     }
     void languageCut() {
         QFETCH(QString, value);
@@ -149,8 +152,8 @@ private slots:
     void excludedStopsAtFirstMissingOrNonPositive_data() {
         QTest::addColumn<QByteArray>("section");
         QTest::addColumn<QList<int>>("lists");
-        QTest::newRow("zero stops") << QByteArray("List_1=12\nList_2=0\nList_3=15\n")
-                                    << QList<int>{12};
+        QTest::newRow("zero stops")
+            << QByteArray("List_1=12\nList_2=0\nList_3=15\n") << QList<int>{12};
         QTest::newRow("gap stops") << QByteArray("List_1=12\nList_3=15\n") << QList<int>{12};
         QTest::newRow("negative stops") << QByteArray("List_1=-3\nList_2=4\n") << QList<int>{};
         QTest::newRow("all") << QByteArray("list_1=1\nLIST_2=$10\nList_3=0x3\n")

@@ -24,7 +24,7 @@ IniFile iniWith(const QTemporaryDir& dir, const QByteArray& text) {
 
 class TestLocalisation : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void cleanup() { SetResourceModule(nullptr); }
 
     void wordTableEncodings_data() {
@@ -56,8 +56,7 @@ private slots:
                                  << "Ne moren odpreti podatkovne zbirke";
         QTest::newRow("slovak") << 5 << QByteArray() << errNo << u"Nemoћno otvoriќ databбziu"_qs;
         QTest::newRow("word table over language")
-            << 5 << QByteArray("err_no_database=No base\\nat all") << errNo
-            << "No base\r\nat all";
+            << 5 << QByteArray("err_no_database=No base\\nat all") << errNo << "No base\r\nat all";
         QTest::newRow("empty value keeps language text")
             << 4 << QByteArray("sti_and=") << int(TextId::stiAnd) << " in ";
         QTest::newRow("no key: word table ignored")
@@ -66,8 +65,8 @@ private slots:
         QTest::newRow("default for language 4 when none")
             << 4 << QByteArray() << int(TextId::dbNameMissing)
             << "Unable to find DB_Name in section [Names] of ";
-        QTest::newRow("ukrainian default") << 0 << QByteArray() << int(TextId::histEntire)
-                                           << u"Всі пункти"_qs;
+        QTest::newRow("ukrainian default")
+            << 0 << QByteArray() << int(TextId::histEntire) << u"Всі пункти"_qs;
         QTest::newRow("\\n only in err_no_database")
             << 0 << QByteArray("tit_Search=a\\nb") << int(TextId::titSearch) << "a\\nb";
     }
@@ -88,10 +87,14 @@ private slots:
     void modulePath_data() {
         QTest::addColumn<QString>("program");
         QTest::addColumn<QString>("module");
-        QTest::newRow("extension") << "/p/lists.exe" << "/p/lists.UKR";
-        QTest::newRow("no extension") << "/p/lists" << "/p/lists.UKR";
-        QTest::newRow("dot in folder") << "/my.dir/lists" << "/my.dir/lists.UKR";
-        QTest::newRow("windows path") << "C:\\my.dir\\lists" << "C:\\my.dir\\lists.UKR";
+        QTest::newRow("extension") << "/p/lists.exe"
+                                   << "/p/lists.UKR";
+        QTest::newRow("no extension") << "/p/lists"
+                                      << "/p/lists.UKR";
+        QTest::newRow("dot in folder") << "/my.dir/lists"
+                                       << "/my.dir/lists.UKR";
+        QTest::newRow("windows path") << "C:\\my.dir\\lists"
+                                      << "C:\\my.dir\\lists.UKR";
     }
     void modulePath() {
         QFETCH(QString, program);
@@ -105,7 +108,8 @@ private slots:
         QVERIFY2(!ResourceSet::current().isOwn(), "searchtool.ENU was not loaded");
         const auto words = ResourceSet::current().find("Strings", "Local_Words");
         QVERIFY(words);
-        QCOMPARE(WordTable::parse(*words).value("hist_Entire").value_or("?"), QString("Every entry"));
+        QCOMPARE(WordTable::parse(*words).value("hist_Entire").value_or("?"),
+                 QString("Every entry"));
         QVERIFY(ResourceSet::current().find("layout", "TfrmSearchResults"));
 
         // ENG goes back to the program's own set and releases the module.

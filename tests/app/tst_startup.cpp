@@ -12,6 +12,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "app/application.h"
 #include "app/datamodule.h"
 #include "app/labelbinding.h"
 #include "app/messages.h"
@@ -36,7 +37,7 @@ const QString kProgram = QStringLiteral(ST_BIN_DIR "/searchtool");
 
 // Answers whatever modal window comes up while the event loop runs.
 class ModalAnswerer : public QObject {
-public:
+  public:
     std::function<void(QWidget*)> answer;
     QStringList seen;
     ModalAnswerer() {
@@ -51,7 +52,7 @@ public:
         timer_.start();
     }
 
-private:
+  private:
     QTimer timer_;
     QWidget* last_ = nullptr;
 };
@@ -81,7 +82,7 @@ class TestStartup : public QObject {
         for (int i = 0; i < 20; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     }
 
-private slots:
+  private slots:
     void initTestCase() {
         st::tools::BuildDatabaseFromText(kFixture, dir.filePath("fixture.db"));
         oldCwd = QDir::currentPath();
@@ -154,12 +155,13 @@ private slots:
         QTest::newRow("no DB_Name")
             << QByteArray("[Names]\nLanguage=\n")
             << "Unable to find DB_Name in section [Names] of " + dir.filePath("SearchTool.ini");
-        QTest::newRow("no settings file") << QByteArray()
+        QTest::newRow("no settings file")
+            << QByteArray()
             << "Unable to find DB_Name in section [Names] of " + dir.filePath("SearchTool.ini");
-        QTest::newRow("missing file") << QByteArray("[Names]\nDB_Name=gone.db\n")
-                                      << "Unable to open database";
-        QTest::newRow("not a database") << QByteArray("[Names]\nDB_Name=SearchTool.ini\n")
-                                        << "Unable to open database";
+        QTest::newRow("missing file")
+            << QByteArray("[Names]\nDB_Name=gone.db\n") << "Unable to open database";
+        QTest::newRow("not a database")
+            << QByteArray("[Names]\nDB_Name=SearchTool.ini\n") << "Unable to open database";
     }
     void databaseFailures() {
         QFETCH(QByteArray, ini);
@@ -190,8 +192,10 @@ private slots:
         QTest::addColumn<QString>("remembered");
         QTest::addColumn<QString>("after");
         QTest::newRow("exists, other case") << u"олена"_qs << u"олена"_qs;
-        QTest::newRow("gone") << "ghost" << "";
-        QTest::newRow("none") << "" << "";
+        QTest::newRow("gone") << "ghost"
+                              << "";
+        QTest::newRow("none") << ""
+                              << "";
     }
     void rememberedLogin() {
         QFETCH(QString, remembered);
@@ -246,11 +250,13 @@ private slots:
         QTest::addColumn<QString>("histEntire");
         QTest::newRow("own set") << QByteArray("") << u"Закрити"_qs << u"Відфільтровано"_qs
                                  << u"Контрольні списки"_qs << "All entries";
-        QTest::newRow("ENG is the own set") << QByteArray("eng") << u"Закрити"_qs
-                                            << u"Відфільтровано"_qs << u"Контрольні списки"_qs
-                                            << "All entries";
-        QTest::newRow("English module") << QByteArray("ENU") << "Close" << "Filtered"
-                                        << "Control Lists" << "Every entry";
+        QTest::newRow("ENG is the own set")
+            << QByteArray("eng") << u"Закрити"_qs << u"Відфільтровано"_qs << u"Контрольні списки"_qs
+            << "All entries";
+        QTest::newRow("English module") << QByteArray("ENU") << "Close"
+                                        << "Filtered"
+                                        << "Control Lists"
+                                        << "Every entry";
     }
     void captionsComeFromTheResourceSet() {
         QFETCH(QByteArray, language);
@@ -291,6 +297,19 @@ private slots:
         QVERIFY(pictures.pgcTextPict->tabBar()->isHidden());
     }
 
+    void escapedErrorsEndOnlyTheAction() {
+        struct Thrower : QObject {
+            bool event(QEvent* e) override {
+                if (e->type() == QEvent::User) throw std::runtime_error("disk is gone");
+                return QObject::event(e);
+            }
+        } thrower;
+        auto* app = static_cast<Application*>(QCoreApplication::instance());
+        QEvent e(QEvent::User);
+        QVERIFY(!app->notify(&thrower, &e));
+        QCOMPARE(messages, QStringList{"disk is gone"});
+    }
+
     void labelProbe() {
         QWidget form;
         form.resize(300, 200);
@@ -315,7 +334,7 @@ private slots:
         QCOMPARE(box->width(), 50 - 10 - 1);  // narrowed to end before the label
         QVERIFY(IsLabelBound(boxLabel));
         QVERIFY(!IsLabelBound(lonely));
-        QCOMPARE(radio->width(), 17);         // not reaching the label: left alone
+        QCOMPARE(radio->width(), 17);  // not reaching the label: left alone
 
         form.show();
         QTest::mouseClick(boxLabel, Qt::LeftButton);
@@ -332,5 +351,9 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestStartup)
+int main(int argc, char** argv) {
+    st::app::Application app(argc, argv);
+    TestStartup t;
+    return QTest::qExec(&t, argc, argv);
+}
 #include "tst_startup.moc"

@@ -1,3 +1,5 @@
+#include <sqlite3.h>
+
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -9,8 +11,6 @@
 #include "db/schema.h"
 #include "db/tablecursor.h"
 #include "db/unicode.h"
-
-#include <sqlite3.h>
 #include "tools/builder.h"
 
 using namespace st::db;
@@ -52,7 +52,7 @@ class TestDatabase : public QObject {
         return out;
     }
 
-private slots:
+  private slots:
     void initTestCase() {
         st::tools::BuildDatabaseFromText(kFixture, dbPath());
         db = Database::open(dbPath());
@@ -87,14 +87,22 @@ private slots:
         QTest::addColumn<QString>("pattern");
         QTest::addColumn<QString>("value");
         QTest::addColumn<bool>("match");
-        QTest::newRow("cyrillic case") << "%насос%" << "НАСОСИ" << true;
-        QTest::newRow("ukrainian letters") << "%ЇЖАК" << "їжак" << true;
-        QTest::newRow("underscore one char") << "л_зер" << "ЛАЗЕР" << true;
-        QTest::newRow("underscore not two") << "л_р" << "лазер" << false;
-        QTest::newRow("percent empty") << "%%" << "" << true;
-        QTest::newRow("anchored") << "азер" << "лазер" << false;
-        QTest::newRow("backtracking") << "%a%b%c" << "aXbYbZc" << true;
-        QTest::newRow("greek") << "%ΣΊΓΜΑ%" << "σίγμα" << true;
+        QTest::newRow("cyrillic case") << "%насос%"
+                                       << "НАСОСИ" << true;
+        QTest::newRow("ukrainian letters") << "%ЇЖАК"
+                                           << "їжак" << true;
+        QTest::newRow("underscore one char") << "л_зер"
+                                             << "ЛАЗЕР" << true;
+        QTest::newRow("underscore not two") << "л_р"
+                                            << "лазер" << false;
+        QTest::newRow("percent empty") << "%%"
+                                       << "" << true;
+        QTest::newRow("anchored") << "азер"
+                                  << "лазер" << false;
+        QTest::newRow("backtracking") << "%a%b%c"
+                                      << "aXbYbZc" << true;
+        QTest::newRow("greek") << "%ΣΊΓΜΑ%"
+                               << "σίγμα" << true;
     }
     void unicodeLike() {
         QFETCH(QString, pattern);
@@ -144,8 +152,9 @@ private slots:
     void integerEqualityStaysExact() {
         QCOMPARE(column("select List_Title from List_Entries where Entry_ID=:id", {{"id", 16}}),
                  (QVariantList{"Лазери Q-switched"}));
-        QVERIFY(TranslateJet("Entry_ID=:id", [](const QString&) { return false; })
-                    .indexOf("COLLATE") < 0);
+        QVERIFY(TranslateJet("Entry_ID=:id", [](const QString&) {
+                    return false;
+                }).indexOf("COLLATE") < 0);
     }
 
     void ampersandConcatenates() {
@@ -173,9 +182,10 @@ private slots:
         QCOMPARE(column("select le.Entry_Short from List_Entries le Inner join SYN_NAME sna on "
                         "le.Revision_ID=sna.REVISION_ID where le.ENTRY_ID=11 and sna.SYN_NUMBER=2"),
                  (QVariantList{"1A001"}));
-        QCOMPARE(column("select Entry_id from List_entries where (Entry_ID in (select Entry_ID "
-                        "from SYNONYM where SYN_NUMBER=2 and Plain_Text like '%/8413 nn nn nn/%'))"),
-                 (QVariantList{21}));
+        QCOMPARE(
+            column("select Entry_id from List_entries where (Entry_ID in (select Entry_ID "
+                   "from SYNONYM where SYN_NUMBER=2 and Plain_Text like '%/8413 nn nn nn/%'))"),
+            (QVariantList{21}));
         QCOMPARE(column("select count(*) from List_Entries a, SYNONYM b where a.Entry_ID = "
                         "b.ENTRY_ID and a.Parent_ID is NULL"),
                  (QVariantList{0}));
@@ -289,13 +299,14 @@ private slots:
         QCOMPARE(DetectOptionalSchema(*db).referRevision, true);
         QTemporaryDir d;
         auto old = Database::create(d.filePath("old.db"));
-        old->exec("drop table PictureOrigins; drop table LIST_RICH_TEXT;"
-                  "alter table SYN_NAME drop column Refer_Revision_ID;"
-                  "alter table expert drop column can_Edit_Pictures;"
-                  "alter table List_pictures drop column PictureOrigin_ID;");
+        old->exec(
+            "drop table PictureOrigins; drop table LIST_RICH_TEXT;"
+            "alter table SYN_NAME drop column Refer_Revision_ID;"
+            "alter table expert drop column can_Edit_Pictures;"
+            "alter table List_pictures drop column PictureOrigin_ID;");
         const OptionalSchema o = DetectOptionalSchema(*old);
-        QVERIFY(!o.pictureOrigins && !o.referRevision && !o.canEditPictures &&
-                !o.pictureOriginId && !o.richTextTable);
+        QVERIFY(!o.pictureOrigins && !o.referRevision && !o.canEditPictures && !o.pictureOriginId &&
+                !o.richTextTable);
         QVERIFY(o.richAfterTable);
     }
 
@@ -325,11 +336,16 @@ private slots:
     void resolveDbPath_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("path");
-        QTest::newRow("bare name") << "lists.db" << "/w/lists.db";
-        QTest::newRow("absolute") << "/db/lists.db" << "/db/lists.db";
-        QTest::newRow("relative with folder") << "db/lists.db" << "db/lists.db";
-        QTest::newRow("windows drive") << "D:\\db\\lists.mdb" << "D:\\db\\lists.mdb";
-        QTest::newRow("windows relative") << "db\\lists.mdb" << "db\\lists.mdb";
+        QTest::newRow("bare name") << "lists.db"
+                                   << "/w/lists.db";
+        QTest::newRow("absolute") << "/db/lists.db"
+                                  << "/db/lists.db";
+        QTest::newRow("relative with folder") << "db/lists.db"
+                                              << "db/lists.db";
+        QTest::newRow("windows drive") << "D:\\db\\lists.mdb"
+                                       << "D:\\db\\lists.mdb";
+        QTest::newRow("windows relative") << "db\\lists.mdb"
+                                          << "db\\lists.mdb";
     }
     void resolveDbPath() {
         QFETCH(QString, name);
@@ -346,8 +362,10 @@ private slots:
                                    << "Provider=P;Data Source=/w/new.db";
         QTest::newRow("lower-case key kept") << "provider=P;data source=x;y=1"
                                              << "provider=P;data source=/w/new.db;y=1";
-        QTest::newRow("none") << "Provider=P" << "Provider=P;Data Source=/w/new.db";
-        QTest::newRow("empty value") << "Data Source=;x=1" << "Data Source=/w/new.db;x=1";
+        QTest::newRow("none") << "Provider=P"
+                              << "Provider=P;Data Source=/w/new.db";
+        QTest::newRow("empty value") << "Data Source=;x=1"
+                                     << "Data Source=/w/new.db;x=1";
     }
     void dataSourceRewrite() {
         QFETCH(QString, before);

@@ -8,7 +8,7 @@ using namespace st::text;
 
 class TestFold : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void folds_data() {
         QTest::addColumn<QString>("input");
         QTest::addColumn<QString>("lookAlikes");
@@ -19,8 +19,7 @@ private slots:
                                 << u"\"ЛAЗEP\" \"X\""_qs;
         QTest::newRow("ukrainian letters") << u"ґіїє"_qs << u"ГIIЄ"_qs << u"ГIIЄ"_qs;
         QTest::newRow("backslash") << u"a\\b"_qs << u"A/B"_qs << u"A/B"_qs;
-        QTest::newRow("sharp s keeps length") << u"straße"_qs << u"STRAßE"_qs
-                                              << u"STRAßE"_qs;
+        QTest::newRow("sharp s keeps length") << u"straße"_qs << u"STRAßE"_qs << u"STRAßE"_qs;
     }
     void folds() {
         QFETCH(QString, input);
@@ -50,8 +49,8 @@ private slots:
         const QByteArray rtf = PlainToRtf(u"a{b}\\c\nЯ€✓"_qs);
         QVERIFY(rtf.startsWith("{\\rtf1"));
         QVERIFY(rtf.contains("a\\{b\\}\\\\c\\par"));
-        QVERIFY(rtf.contains("\\'df\\'88"));     // Я and € from the code page
-        QVERIFY(rtf.contains("\\u10003?"));      // ✓ outside it
+        QVERIFY(rtf.contains("\\'df\\'88"));  // Я and € from the code page
+        QVERIFY(rtf.contains("\\u10003?"));   // ✓ outside it
         QVERIFY(rtf.endsWith("}"));
     }
 };

@@ -39,7 +39,7 @@ class TestBuilder : public QObject {
     Q_OBJECT
     QTemporaryDir dir;
 
-private slots:
+  private slots:
     void initTestCase() {
         QFile pic(dir.filePath("pic.jpg"));
         QVERIFY(pic.open(QIODevice::WriteOnly));
@@ -52,9 +52,10 @@ private slots:
         auto db = Database::open(path);
         QCOMPARE(one(*db, "select count(*) from List_Entries").toInt(), 6);
         // Ids in document order skip the explicit ones; every entry knows its list.
-        QCOMPARE(one(*db, "select group_concat(Entry_ID || ':' || Revision_ID || ':' || "
-                          "coalesce(Parent_ID, 0), ' ') from (select * from List_Entries order by "
-                          "Sort_list, Sort_Num)")
+        QCOMPARE(one(*db,
+                     "select group_concat(Entry_ID || ':' || Revision_ID || ':' || "
+                     "coalesce(Parent_ID, 0), ' ') from (select * from List_Entries order by "
+                     "Sort_list, Sort_Num)")
                      .toString(),
                  QString("50:50:0 1:50:50 2:50:50 3:50:2 4:50:3 90:90:0"));
         QCOMPARE(one(*db, "select Plain_Title from List_Entries where Entry_ID=2").toString(),
@@ -63,8 +64,9 @@ private slots:
                     .toByteArray()
                     .startsWith("{\\rtf1"));
         // The picture marker: 1 on the entry, 2 on each ancestor.
-        QCOMPARE(one(*db, "select group_concat(Picture_key, '') from (select Picture_key from "
-                          "List_Entries order by Sort_list, Sort_Num)")
+        QCOMPARE(one(*db,
+                     "select group_concat(Picture_key, '') from (select Picture_key from "
+                     "List_Entries order by Sort_list, Sort_Num)")
                      .toString(),
                  QString("202210"));
         QCOMPARE(one(*db, "select PictureExt from List_pictures").toString(), QString(".JPG"));
@@ -98,7 +100,8 @@ private slots:
             << QByteArray(R"({"entries":[{"title":"a","terms":[{"term":"no","word":"a"}]}]})")
             << "no entry has the key";
         QTest::newRow("word not in text")
-            << QByteArray(R"({"entries":[{"key":"k"},{"title":"a","terms":[{"term":"k","word":"z"}]}]})")
+            << QByteArray(
+                   R"({"entries":[{"key":"k"},{"title":"a","terms":[{"term":"k","word":"z"}]}]})")
             << "occurs in no text";
         QTest::newRow("missing picture")
             << QByteArray(R"({"entries":[{"pictures":[{"file":"none.bmp"}]}]})") << "cannot read";
@@ -130,8 +133,9 @@ private slots:
         QVERIFY(one(*db, "select count(*) from List_Entries").toInt() >= 300);
         QVERIFY(one(*db, "select count(*) from SYN_NAME").toInt() > 0);
         // Every list head has synonym kinds.
-        QCOMPARE(one(*db, "select count(*) from List_Entries where Revision_ID=Entry_ID and "
-                          "Revision_ID not in (select REVISION_ID from SYN_NAME)")
+        QCOMPARE(one(*db,
+                     "select count(*) from List_Entries where Revision_ID=Entry_ID and "
+                     "Revision_ID not in (select REVISION_ID from SYN_NAME)")
                      .toInt(),
                  0);
     }
