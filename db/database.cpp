@@ -142,34 +142,33 @@ void Database::configure() {
     RegisterUnicodeFunctions(db_);
 }
 
+std::unique_ptr<Database> Database::connect(const QString& path, int flags) {
+    sqlite3* raw = nullptr;
+    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &raw, flags, nullptr);
+    std::unique_ptr<Database> db(new Database(raw, path));  // closes the handle on failure too
+    if (rc != SQLITE_OK) throw DbError(QStringLiteral("%1: %2").arg(path, errorText(raw)));
+    db->configure();
+    return db;
+}
+
 std::unique_ptr<Database> Database::open(const QString& path) {
     const QFileInfo fi(path);
     if (path.isEmpty() || !fi.exists() || !fi.isFile())
         throw DbError(QStringLiteral("database file not found: %1").arg(path));
-    sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &raw,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, nullptr);
-    std::unique_ptr<Database> db(new Database(raw, path));
-    if (rc != SQLITE_OK) throw DbError(QStringLiteral("%1: %2").arg(path, errorText(raw)));
-    db->configure();
+    auto db = connect(path, SQLITE_OPEN_READWRITE);
     // The first read proves it is a database and one of ours.
     if (!db->hasTable(QStringLiteral("List_Entries")))
         throw DbError(QStringLiteral("%1 holds no table List_Entries").arg(path));
     // Other instances share the file; WAL lets readers and a writer coexist.
     // A read-only file keeps its journal mode.
-    sqlite3_exec(raw, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+    sqlite3_exec(db->db_, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
     return db;
 }
 
 std::unique_ptr<Database> Database::create(const QString& path) {
     if (QFileInfo::exists(path))
         throw DbError(QStringLiteral("will not overwrite existing file %1").arg(path));
-    sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &raw,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-    std::unique_ptr<Database> db(new Database(raw, path));
-    if (rc != SQLITE_OK) throw DbError(QStringLiteral("%1: %2").arg(path, errorText(raw)));
-    db->configure();
+    auto db = connect(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
     CreateSchema(*db);
     return db;
 }

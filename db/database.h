@@ -71,6 +71,7 @@ class Database {
 
   private:
     Database(sqlite3* db, QString path);
+    static std::unique_ptr<Database> connect(const QString& path, int flags);
     void configure();
 
     sqlite3* db_;
