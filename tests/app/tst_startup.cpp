@@ -129,6 +129,10 @@ class TestStartup : public QObject {
         QCOMPARE(st::text::CharsetOverride(), 204);
         QVERIFY(messages.isEmpty());
         QVERIFY(!Flags().terminated);
+        // Closing the main window ends the program.
+        p.frmSearchResults->btClose->click();
+        QVERIFY(!p.frmSearchResults->isVisible());
+        QVERIFY(Flags().terminated);
     }
 
     void searchWordsGoToTheSearchFields() {

@@ -191,6 +191,24 @@ class TestDatabase : public QObject {
                  (QVariantList{0}));
     }
 
+    void queriesAreReusedWithNewTextAndParameters() {
+        Query q(db.get(), "select Entry_ID from List_Entries where Parent_ID=:pap order by Sort_Num");
+        q.setParam("pap", 10);
+        q.open();
+        QCOMPARE(q.field("Entry_ID").toInt(), 11);
+        q.setParam(":PAP", 15);  // a new value closes nothing by itself; the next open uses it
+        q.open();
+        QCOMPARE(q.field("Entry_ID").toInt(), 16);
+        q.next();
+        QVERIFY(q.eof());
+        q.close();
+        q.clearSQL();
+        q.addSQL("select count(*)");
+        q.addSQL("from List_Entries");
+        q.open();
+        QCOMPARE(q.field(0).toInt(), 7);
+    }
+
     void queryErrorsAreClear() {
         Query q(db.get(), "select * from List_Entries where Entry_ID=:missing");
         QVERIFY_THROWS_EXCEPTION(DbError, q.open());
