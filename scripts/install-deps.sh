@@ -10,7 +10,7 @@ cmake
 pkg-config
 qt6-base-dev
 qt6-base-dev-tools
-libqt6svg6-dev
+qt6-svg-dev
 libgl-dev
 libsqlite3-dev
 sqlite3
