@@ -28,6 +28,7 @@ enum class TextId {
     expertNoName,
     expertNoPwd,
     dbNameMissing,
+    noEntryFound,
 };
 
 // The language number of a set from its LangPack text (-1 when not a number).

@@ -229,6 +229,16 @@ void Transaction::commit() {
     open_ = false;
 }
 
+ReadTransaction::ReadTransaction(Database* db) {
+    if (db && sqlite3_get_autocommit(db->handle()) &&
+        sqlite3_exec(db->handle(), "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK)
+        db_ = db;
+}
+
+ReadTransaction::~ReadTransaction() {
+    if (db_) sqlite3_exec(db_->handle(), "COMMIT", nullptr, nullptr, nullptr);
+}
+
 qint64 NextKey(Database& db, const QString& table, const QString& column) {
     Statement st(db.handle(), QStringLiteral("select coalesce(max(%1),0)+1 from %2")
                                   .arg(QuoteIdentifier(column), QuoteIdentifier(table)));

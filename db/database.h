@@ -93,6 +93,19 @@ class Transaction {
     bool open_ = true;
 };
 
+// A deferred read transaction: many reads see one snapshot and skip the
+// per-statement locking. Does nothing inside an open transaction.
+class ReadTransaction {
+public:
+    explicit ReadTransaction(Database* db);
+    ~ReadTransaction();
+    ReadTransaction(const ReadTransaction&) = delete;
+    ReadTransaction& operator=(const ReadTransaction&) = delete;
+
+private:
+    Database* db_ = nullptr;
+};
+
 // Next free key of an integer column: the largest value + 1 (1 for an empty
 // table). Call inside a Transaction.
 qint64 NextKey(Database& db, const QString& table, const QString& column);

@@ -75,6 +75,21 @@ void Query::next() {
     eof_ = !stmt_->step();
 }
 
+void Query::first() {
+    if (!stmt_) return open();
+    stmt_->reset();
+    try {
+        eof_ = !stmt_->step();
+    } catch (...) {
+        close();
+        throw;
+    }
+}
+
+int Query::fieldIndex(const QString& name) const {
+    return columns_.value(name.toLower(), -1);
+}
+
 int Query::exec() {
     prepare();
     try {

@@ -37,12 +37,16 @@ class Query {
     bool isOpen() const { return bool(stmt_); }
     bool eof() const { return eof_; }
     void next();
+    // Back to the first row of an open query (runs it again).
+    void first();
     // Runs a statement that returns no rows; returns the number of rows changed.
     int exec();
 
     int fieldCount() const;
     QString fieldName(int i) const;
     bool hasField(const QString& name) const;
+    // Column index of a field, -1 when the result has none.
+    int fieldIndex(const QString& name) const;
     // The current row's value; throws DbError for an unknown field name.
     QVariant field(const QString& name) const;
     QVariant field(int i) const;

@@ -3,6 +3,8 @@
 #include <QString>
 
 class QTextCursor;
+class QTextCharFormat;
+class QTextListFormat;
 
 namespace st::text {
 
@@ -15,11 +17,24 @@ bool LooksLikeRtf(const QByteArray& bytes);
 // not RTF or reading failed; what could be read stays inserted.
 // Paragraph ends become block boundaries, so positions count a paragraph end
 // as one character. Never crashes, hangs or grows without bound on bad input.
+// Tables come in as their cells' text, a tab between cells and a paragraph per
+// row; lists become QTextList formatting without their marker text. A final
+// \par ends the last paragraph without opening an empty one, as when a rich
+// edit control loads a file, and a single paragraph inserted inside another
+// keeps the host paragraph's format.
 bool InsertRtf(QTextCursor& cursor, const QByteArray& rtf, QString* error = nullptr);
 
+// The same for RTF held as decoded text (values that were imported with their
+// bytes already turned into characters): characters beyond ASCII are text.
+bool InsertRtfText(QTextCursor& cursor, const QString& rtf, QString* error = nullptr);
+
 // The character set (\fcharset) carried by a character format, -1 if none.
-int CharsetOf(const class QTextCharFormat& f);
-void SetCharset(class QTextCharFormat& f, int charset);
+int CharsetOf(const QTextCharFormat& f);
+void SetCharset(QTextCharFormat& f, int charset);
+
+// The first number of a list (1 unless set).
+int ListStartOf(const QTextListFormat& f);
+void SetListStart(QTextListFormat& f, int start);
 
 // The Windows code page of an RTF \fcharset value (1252 for unknown ones).
 int CodePageOfCharset(int charset);
