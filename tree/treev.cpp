@@ -648,6 +648,10 @@ void TfamTreeV::MarkNoPictures(int cuid) {
 
 namespace st::tree {
 
+QString TfamTreeV::MakePlaneString(const QString& sti) { return st::text::MakePlaneString(sti); }
+
+QString TfamTreeV::MakeSearchShab(const QString& sti) { return st::text::MakeSearchShab(sti); }
+
 QList<std::pair<int, int>> TfamTreeV::captionHits(const QString& caption) const {
     QList<std::pair<int, int>> hits;
     if (!shabs || shabs->isEmpty()) return hits;

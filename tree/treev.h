@@ -115,6 +115,10 @@ public:
     void MarkHavingPictures(int cuid);
     void MarkNoPictures(int cuid);
 
+    // Text normalisation, shared with searching and highlighting.
+    static QString MakePlaneString(const QString& sti);
+    static QString MakeSearchShab(const QString& sti);
+
     // The caption text of a node and the hits drawn in it: (start from 0, length).
     QList<std::pair<int, int>> captionHits(const QString& caption) const;
 
