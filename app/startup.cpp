@@ -40,6 +40,7 @@ void Program::createWindows() {
     frmSelector = new st::search::TfrmSelector;
     frmUpdatePath = new st::users::TfrmUpdatePath;
     frmSearchResults->setSelector(frmSelector);
+    frmSearchResults->setDetailWindow(frmDetail);
     QObject::connect(frmLogin, &st::users::TfrmLogin::aboutRequested, frmUpdatePath,
                      &QDialog::exec);
     dmMain->addBaseOpener([this] { frmSearchResults->OpenBases(); });

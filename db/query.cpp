@@ -30,6 +30,38 @@ QVariant Query::param(const QString& name) const {
     return params_.value(n.toLower()).second;
 }
 
+QStringList Query::paramNames() const {
+    QStringList names;
+    QChar quote;
+    for (qsizetype i = 0; i < sql_.size(); ++i) {
+        const QChar c = sql_[i];
+        if (!quote.isNull()) {
+            if (c == quote) quote = QChar();
+            continue;
+        }
+        if (c == u'\'' || c == u'"') {
+            quote = c;
+        } else if (c == u':' && i + 1 < sql_.size() &&
+                   (sql_[i + 1].isLetter() || sql_[i + 1] == u'_')) {
+            qsizetype j = i + 1;
+            while (j < sql_.size() && (sql_[j].isLetterOrNumber() || sql_[j] == u'_')) ++j;
+            const QString name = sql_.mid(i + 1, j - i - 1);
+            if (!names.contains(name, Qt::CaseInsensitive)) names << name;
+            i = j - 1;
+        }
+    }
+    return names;
+}
+
+QVariant Query::firstParamValue(const QVariant& def) const {
+    const QStringList names = paramNames();
+    return names.isEmpty() ? def : param(names.first());
+}
+
+void Query::setAllParams(const QVariant& value) {
+    for (const QString& name : paramNames()) setParam(name, value);
+}
+
 void Query::prepare() {
     close();
     if (!db_) throw DbError(QStringLiteral("query has no database connection"));

@@ -30,6 +30,12 @@ class Query {
     // Binds by name (with or without the ':'); the value stays for later runs.
     void setParam(const QString& name, const QVariant& value);
     QVariant param(const QString& name) const;
+    // The parameter names of the text, in order of first appearance.
+    QStringList paramNames() const;
+    // The value of the first parameter, def when the text has none.
+    QVariant firstParamValue(const QVariant& def) const;
+    // Binds one value to every parameter of the text.
+    void setAllParams(const QVariant& value);
 
     // Runs a row-returning query and stands on its first row (eof() if none).
     void open();

@@ -12,6 +12,7 @@
 #include "app/formlayout.h"
 #include "app/inifile.h"
 #include "app/settings.h"
+#include "tree/treev.h"
 
 namespace st::search {
 
@@ -84,6 +85,15 @@ void TfrmSelector::WMDeferredStart() {
     setEnabled(true);
     if (auto* dm = st::app::TdmMain::instance()) dm->OpenBases();
     excluded_ = st::app::ReadExcludedLists(st::app::IniFile::current());
+    if (!tree_) return;
+    for (int id : excluded_)
+        for (st::tree::TLRevsInfo& head : tree_->liHeads)
+            if (head.rev_id == id) {
+                head.fshow = false;
+                break;
+            }
+    if (!excluded_.isEmpty()) tree_->Make_liVisibles();
+    tree_->BuildRevisionScreen(pnlLists);
 }
 
 }  // namespace st::search

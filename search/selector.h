@@ -10,6 +10,10 @@ class QCheckBox;
 class QScrollArea;
 class QWidget;
 
+namespace st::tree {
+class TfamTreeV;
+}
+
 namespace st::search {
 
 // The list selector: which lists take part, and what to show in them.
@@ -24,6 +28,8 @@ class TfrmSelector : public QDialog {
 
     // Start-up set-up, sent by the main window once the database is open.
     void WMDeferredStart();
+    // The tree whose lists the dialog shows.
+    void setTree(st::tree::TfamTreeV* tree) { tree_ = tree; }
     // Lists hidden at start-up, as read from the settings file.
     QList<int> excludedLists() const { return excluded_; }
 
@@ -43,6 +49,7 @@ class TfrmSelector : public QDialog {
 
   private:
     QList<int> excluded_;
+    st::tree::TfamTreeV* tree_ = nullptr;
 };
 
 }  // namespace st::search

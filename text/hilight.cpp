@@ -8,14 +8,17 @@ namespace {
 
 constexpr QChar kBoundary = u'`';  // in a class: no character at all
 
-bool isWildcard(QChar c) { return c == u'*' || c == u'?' || c == u'[' || c == u'#'; }
-bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
+bool isWildcard(QChar c) {
+    return c == u'*' || c == u'?' || c == u'[' || c == u'#';
+}
+bool isDigit(QChar c) {
+    return c >= u'0' && c <= u'9';
+}
 
 // One attempt. startIsBoundary is false for the retries of FindPattern: their
 // start lies inside the text, so a leading class must see the character
 // before it.
-PatternMatch matchAt(const QString& pattern, const QString& text, int start,
-                     bool startIsBoundary) {
+PatternMatch matchAt(const QString& pattern, const QString& text, int start, bool startIsBoundary) {
     PatternMatch m;
     start = std::max(start, 1);
     const qsizetype n = text.size();

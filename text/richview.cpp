@@ -9,6 +9,7 @@
 #include <QTextBlock>
 #include <QTextDocumentFragment>
 #include <QTextLayout>
+#include <cctype>
 #include <QTextList>
 #include <memory>
 
@@ -155,13 +156,31 @@ bool TRichView::insertRtfStream(const ChunkSource& source, qint64 chunkSize) {
     return insertRtf(all);
 }
 
+namespace {
+// Whether the document's text ends with a paragraph mark: a last "\par"
+// followed by nothing but group ends and blanks.
+bool endsWithParagraphMark(const QByteArray& rtf) {
+    qsizetype n = rtf.size();
+    while (n > 0 && (rtf[n - 1] == '}' || rtf[n - 1] == '\0' || std::isspace(uchar(rtf[n - 1]))))
+        --n;
+    const QByteArray tail = rtf.left(n);
+    return tail.endsWith("\\par") && !tail.endsWith("\\\\par");
+}
+}  // namespace
+
 bool TRichView::insertRtf(const QByteArray& rtf) {
     if (rtf.isEmpty()) return true;  // an empty stream reads fine and adds nothing
     QTextCursor c = textCursor();
     c.beginEditBlock();
     c.removeSelectedText();
     const int start = c.position();
-    const bool ok = InsertRtf(c, rtf);
+    bool ok = InsertRtf(c, rtf);
+    // Inserted, a value keeps the paragraph mark it ends with (a whole
+    // document read on its own ends in its last paragraph instead).
+    if (ok && endsWithParagraphMark(rtf)) {
+        const QTextCharFormat f = c.charFormat();
+        c.insertBlock(c.blockFormat(), f);
+    }
     if (!ok) {
         // Nothing of a failed read stays: the caller falls back to plain text.
         c.setPosition(start, QTextCursor::KeepAnchor);
@@ -384,6 +403,7 @@ RenderResult TRichView::renderRange(int from, int to, const QRect& twips, QPaint
     if (device) doc.documentLayout()->setPaintDevice(device);
     doc.setTextWidth(twips.width() * dpiX / 1440.0);
     const qreal heightPx = twips.height() * dpiY / 1440.0;
+    doc.size();  // lays the whole range out
 
     RenderResult r;
     r.firstNotFit = to;

@@ -4,8 +4,9 @@
 
 namespace st::text {
 
-// Small RTF writer for plain paragraphs ("\n" separates paragraphs). The full
-// RTF reader and writer of the rich-text view take this over.
+// Plain paragraphs ("\n" separates them) as RTF in Arial 10 pt with the
+// Cyrillic character set, written by WriteRtf. Needs a QGuiApplication
+// only for what any QTextDocument needs.
 QByteArray PlainToRtf(const QString& text);
 
 }  // namespace st::text

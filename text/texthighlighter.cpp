@@ -12,7 +12,7 @@ namespace {
 // Marking moves the selection over every hit, and the view follows it; the
 // user's caret and scroll position come back when the caller asks.
 class CaretKeeper {
-public:
+  public:
     CaretKeeper(TRichView* view, bool active) : view_(active ? view : nullptr) {
         if (!view_) return;
         start_ = view_->selStart();
@@ -27,22 +27,28 @@ public:
     CaretKeeper(const CaretKeeper&) = delete;
     CaretKeeper& operator=(const CaretKeeper&) = delete;
 
-private:
+  private:
     TRichView* view_;
     int start_ = 0;
     int length_ = 0;
     int scroll_ = 0;
 };
 
-bool zoneTooLong(int pzs, int pze) { return pze - pzs > kMaxHiliZone; }
+bool zoneTooLong(int pzs, int pze) {
+    return pze - pzs > kMaxHiliZone;
+}
 
 void colourRange(TRichView* view, int start, int length, const QColor& colour) {
     view->setSelection(start, length);
     view->setSelColor(colour);
 }
 
-bool isCodeDigit(QChar c) { return c >= u'0' && c <= u'9'; }
-bool isCodeSeparator(QChar c) { return c == u',' || c == u';'; }
+bool isCodeDigit(QChar c) {
+    return c >= u'0' && c <= u'9';
+}
+bool isCodeSeparator(QChar c) {
+    return c == u',' || c == u';';
+}
 
 // The pixels kept between a hit scrolled up from below and the bottom edge.
 constexpr int kBottomGap = 20;
@@ -53,9 +59,8 @@ QString GetSearchShab(const TRichView* view, int /*codePage*/) {
     return MakeSearchShab(view->selectedPlainText());
 }
 
-void MarkPatternInZone(const HiliCoo& tpl, dynar_HiliCoo& hits, int& count,
-                       const QString& pattern, TRichView* view, int pzs, int pze,
-                       const QColor& colour) {
+void MarkPatternInZone(const HiliCoo& tpl, dynar_HiliCoo& hits, int& count, const QString& pattern,
+                       TRichView* view, int pzs, int pze, const QColor& colour) {
     if (zoneTooLong(pzs, pze)) return;
     view->setSelection(pzs, pze - pzs);
     const QString text = GetSearchShab(view, 0);
@@ -86,7 +91,9 @@ void PaintZoneMarks(const dynar_HiliCoo& marks, int count, TRichView* view, bool
 
 cTextHighLighter::cTextHighLighter(TRichView* rdDat) : redText(rdDat) {}
 
-void cTextHighLighter::ClearData() { founkvo = 0; }
+void cTextHighLighter::ClearData() {
+    founkvo = 0;
+}
 
 void cTextHighLighter::AddNewMarks(const HiliCoo& tpl, TRichView* ctr, int pzs, int pze,
                                    const QColor& hico, bool sapo, int /*cPage*/) {

@@ -18,9 +18,8 @@ QString GetSearchShab(const TRichView* view, int codePage);
 // Finds one text pattern in the zone [pzs, pze) of the view, appends a copy
 // of tpl per hit (star, len, scrpos filled) and colours the hit. Leaves the
 // selection on the last range it touched.
-void MarkPatternInZone(const HiliCoo& tpl, dynar_HiliCoo& hits, int& count,
-                       const QString& pattern, TRichView* view, int pzs, int pze,
-                       const QColor& colour);
+void MarkPatternInZone(const HiliCoo& tpl, dynar_HiliCoo& hits, int& count, const QString& pattern,
+                       TRichView* view, int pzs, int pze, const QColor& colour);
 
 // Colours the first count marks of one zone that starts at zoneStart; marks
 // that would run past zoneEnd are skipped.
@@ -30,7 +29,7 @@ void PaintZoneMarks(const dynar_HiliCoo& marks, int count, TRichView* view, bool
 // The hits of the shared patterns in the zones of one view, and the
 // navigation between them.
 class cTextHighLighter {
-public:
+  public:
     explicit cTextHighLighter(TRichView* rdDat);
 
     // Forgets the hits; the array is kept for reuse.
@@ -55,12 +54,12 @@ public:
 
     qint32 fiw_selected = 0;  // index of the current hit
     TRichView* redText = nullptr;
-    bool fSorted = false;  // kept for the record layout; nothing reads it
+    bool fSorted = false;          // kept for the record layout; nothing reads it
     QStringList* shabs = nullptr;  // the owner's pattern list; none until set
     dynar_HiliCoo founHil;
     qint32 founkvo = 0;  // hits in use
 
-private:
+  private:
     bool canNavigate() const;
     void ShowSelected();
 };

@@ -253,13 +253,13 @@ class TestStartup : public QObject {
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("histEntire");
         QTest::newRow("own set") << QByteArray("") << u"Закрити"_qs << u"Відфільтровано"_qs
-                                 << u"Контрольні списки"_qs << "All entries";
+                                 << u"Контрольні списки: довідка і пошук"_qs << "All entries";
         QTest::newRow("ENG is the own set")
-            << QByteArray("eng") << u"Закрити"_qs << u"Відфільтровано"_qs << u"Контрольні списки"_qs
+            << QByteArray("eng") << u"Закрити"_qs << u"Відфільтровано"_qs << u"Контрольні списки: довідка і пошук"_qs
             << "All entries";
         QTest::newRow("English module") << QByteArray("ENU") << "Close"
                                         << "Filtered"
-                                        << "Control Lists"
+                                        << "Control Lists: Reference and Search"
                                         << "Every entry";
     }
     void captionsComeFromTheResourceSet() {
