@@ -453,6 +453,7 @@ void TfamArShower::ScrollToShown() {
         else if (it.isText)
             at = it.spText;
         if (at < 0) return;
+        redText->document()->size();  // the whole layout, so the scroll range is final
         redText->setSelection(at, 0);
         const int y = redText->charPosition(at).y() + redText->scrollPosition();
         redText->setScrollPosition(std::clamp(y - 10, 0, redText->scrollRange()));

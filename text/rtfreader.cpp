@@ -146,6 +146,21 @@ QString DecodeBytes(const QByteArray& bytes, int cp) {
     return (*dec)(bytes);
 }
 
+// The characters of a single-byte code page's 256 bytes, empty if it is not
+// one character per byte.
+const QString& SingleByteTable(int cp) {
+    thread_local std::unordered_map<int, QString> tables;
+    auto it = tables.find(cp);
+    if (it == tables.end()) {
+        QByteArray all(256, Qt::Uninitialized);
+        for (int i = 0; i < 256; ++i) all[i] = char(i);
+        QString table = DecodeBytes(all, cp);
+        if (table.size() != 256) table.clear();
+        it = tables.emplace(cp, table).first;
+    }
+    return it->second;
+}
+
 bool IsValidUtf8(const uchar* p, const uchar* end, bool* hasHigh) {
     *hasHigh = false;
     while (p < end) {
@@ -441,6 +456,7 @@ class Reader {
     bool cpDirty_ = true;
 
     QByteArray bytes_;
+    QString decoded_;
     int bytesCp_ = 0;
     bool pendingLead_ = false;
 
@@ -850,10 +866,16 @@ void Reader::AddByte(uchar b) {
 
 void Reader::FlushBytes() {
     if (bytes_.isEmpty()) return;
-    const QString s = DecodeBytes(bytes_, bytesCp_);
+    const QString* table = IsDbcs(bytesCp_) ? nullptr : &SingleByteTable(bytesCp_);
+    if (table && !table->isEmpty()) {
+        decoded_.resize(bytes_.size());
+        for (qsizetype i = 0; i < bytes_.size(); ++i) decoded_[i] = (*table)[uchar(bytes_[i])];
+    } else {
+        decoded_ = DecodeBytes(bytes_, bytesCp_);
+    }
     bytes_.clear();
     pendingLead_ = false;
-    Text(s);
+    Text(decoded_);
 }
 
 void Reader::Text(QStringView s) {

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -406,15 +407,26 @@ void TfamTreeV::SetCharsets(const QString& desc) {
 void TfamTreeV::BuildRevisionScreen(QWidget* scbDest) {
     for (QWidget* w : scbDest->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
         delete w;
+    // Rows stack top down in their container; a group box grows with what
+    // it holds, and what follows it moves down.
+    auto stackOf = [](QWidget* container, int top) {
+        auto* box = qobject_cast<QVBoxLayout*>(container->layout());
+        if (!box) {
+            box = new QVBoxLayout(container);
+            box->setSpacing(0);
+            box->setAlignment(Qt::AlignTop);
+        }
+        box->setContentsMargins(0, top, 0, 0);
+        return box;
+    };
     const int h = std::abs(scbDest->fontMetrics().height() * 3 / 2);
     const int groupHeader = h - h / 4;
     struct Open {
         int id;
         QGroupBox* box;
-        int nextY;
     };
     QList<Open> stack;
-    int topY = 0;
+    QVBoxLayout* topStack = stackOf(scbDest, 0);
     static const Query none;
     OpenTable();
     for (TLRevsInfo& head : liHeads) {
@@ -426,35 +438,31 @@ void TfamTreeV::BuildRevisionScreen(QWidget* scbDest) {
         }
         while (!stack.isEmpty() && stack.back().id != parentId) stack.removeLast();
         QWidget* container = stack.isEmpty() ? scbDest : static_cast<QWidget*>(stack.back().box);
-        int& y = stack.isEmpty() ? topY : stack.back().nextY;
-        const int width = (stack.isEmpty() ? scbDest->width() : container->width());
+        QVBoxLayout* rows = stack.isEmpty() ? topStack : static_cast<QVBoxLayout*>(container->layout());
         QWidget* row;
-        int rowHeight;
         if (head.typ == 1) {
             row = new QWidget(container);
+            row->setFixedHeight(h);
+            auto* line = new QHBoxLayout(row);
+            line->setContentsMargins(5, 0, 0, 0);
             auto* check = new QCheckBox(MakeTreeString(none, title), row);
             check->setObjectName(QStringLiteral("chbList%1").arg(head.rev_id));
             check->setChecked(head.fshow);
-            check->setGeometry(5, 0, scbDest->width() - 20, h);
+            line->addWidget(check);
             head.chbAsker = check;
-            rowHeight = h;
         } else {
             auto* group = new QGroupBox(MakeTreeString(none, title), container);
             group->setObjectName(QStringLiteral("grpList%1").arg(head.rev_id));
+            group->setMinimumHeight(groupHeader);
+            stackOf(group, 0);  // the box keeps its caption out of the rows
             head.chbAsker = group;
             row = group;
-            rowHeight = groupHeader;
         }
-        row->setGeometry(0, y, width, rowHeight);
+        rows->addWidget(row);
         row->show();
-        y += rowHeight;
-        for (Open& o : stack) o.box->resize(o.box->width(), o.box->height() + rowHeight);
-        if (head.typ == 0 && stack.size() < 10)
-            stack.append({head.rev_id, static_cast<QGroupBox*>(row), groupHeader});
+        if (head.typ == 0 && stack.size() < 10) stack.append({head.rev_id, static_cast<QGroupBox*>(row)});
     }
     CloseTable();
-    scbDest->setMinimumHeight(topY);
-    scbDest->resize(scbDest->width(), std::max(topY, scbDest->height()));
 }
 
 void TfamTreeV::GetRevisionVisibility() {

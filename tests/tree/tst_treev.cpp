@@ -391,7 +391,11 @@ private slots:
         auto* listB = qobject_cast<QCheckBox*>(t->liHeads[2].chbAsker);
         QVERIFY(group && listA && listB);
         QCOMPARE(listA->parentWidget()->parentWidget(), group);  // nested in its group
-        QVERIFY(group->height() > 2 * listA->height());
+        screen.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&screen));
+        QVERIFY(group->height() > 2 * listA->height());  // the group holds its two lists
+        // A list after the group stands below it, not over it.
+        QVERIFY(listB->mapTo(&screen, QPoint()).y() > listA->mapTo(&screen, QPoint()).y());
         QCOMPARE(listA->text(), QString("Перелік А"));
         listA->setChecked(false);
         t->GetRevisionVisibility();
