@@ -1,4 +1,5 @@
 #pragma once
+#include <QString>
 #include <QTextFormat>
 #include <QtGlobal>
 
@@ -23,5 +24,9 @@ constexpr int kListStartProperty = QTextFormat::UserProperty + 0x5202;
 // QTextBlockFormat): Qt draws the marker in that space, so the block itself
 // keeps no negative text indent.
 constexpr int kListHangProperty = QTextFormat::UserProperty + 0x5203;
+
+// The characters of a single-byte code page's 256 bytes; empty for code
+// pages with more than one byte to some characters.
+const QString& SingleByteTable(int codePage);
 
 }  // namespace st::text::rtf

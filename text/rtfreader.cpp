@@ -146,21 +146,6 @@ QString DecodeBytes(const QByteArray& bytes, int cp) {
     return (*dec)(bytes);
 }
 
-// The characters of a single-byte code page's 256 bytes, empty if it is not
-// one character per byte.
-const QString& SingleByteTable(int cp) {
-    thread_local std::unordered_map<int, QString> tables;
-    auto it = tables.find(cp);
-    if (it == tables.end()) {
-        QByteArray all(256, Qt::Uninitialized);
-        for (int i = 0; i < 256; ++i) all[i] = char(i);
-        QString table = DecodeBytes(all, cp);
-        if (table.size() != 256) table.clear();
-        it = tables.emplace(cp, table).first;
-    }
-    return it->second;
-}
-
 bool IsValidUtf8(const uchar* p, const uchar* end, bool* hasHigh) {
     *hasHigh = false;
     while (p < end) {
@@ -866,7 +851,7 @@ void Reader::AddByte(uchar b) {
 
 void Reader::FlushBytes() {
     if (bytes_.isEmpty()) return;
-    const QString* table = IsDbcs(bytesCp_) ? nullptr : &SingleByteTable(bytesCp_);
+    const QString* table = IsDbcs(bytesCp_) ? nullptr : &rtf::SingleByteTable(bytesCp_);
     if (table && !table->isEmpty()) {
         decoded_.resize(bytes_.size());
         for (qsizetype i = 0; i < bytes_.size(); ++i) decoded_[i] = (*table)[uchar(bytes_[i])];
@@ -1570,6 +1555,26 @@ bool Reader::TextWord(const Word& w, bool hasParam, int param) {
 }
 
 }  // namespace
+
+namespace rtf {
+
+// The characters of a single-byte code page's 256 bytes, empty if it is not
+// one character per byte.
+const QString& SingleByteTable(int cp) {
+    using st::text::DecodeBytes;
+    thread_local std::unordered_map<int, QString> tables;
+    auto it = tables.find(cp);
+    if (it == tables.end()) {
+        QByteArray all(256, Qt::Uninitialized);
+        for (int i = 0; i < 256; ++i) all[i] = char(i);
+        QString table = DecodeBytes(all, cp);
+        if (table.size() != 256) table.clear();
+        it = tables.emplace(cp, table).first;
+    }
+    return it->second;
+}
+
+}  // namespace rtf
 
 bool InsertRtf(QTextCursor& cursor, const QByteArray& rtf, QString* error) {
     if (error) error->clear();

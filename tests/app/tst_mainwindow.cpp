@@ -1,0 +1,204 @@
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeView>
+
+#include "app/application.h"
+#include "app/datamodule.h"
+#include "app/messages.h"
+#include "app/searchresults.h"
+#include "text/arshower.h"
+#include "text/richview.h"
+#include "tools/builder.h"
+#include "tree/treev.h"
+
+using namespace st::app;
+
+namespace {
+const char* kFixture = R"({"entries": [
+  {"kind": "list", "id": 10, "title": "Перелік", "children": [
+    {"id": 11, "short": "1A001", "title": "Насоси відцентрові", "text": "Насоси для рідин"},
+    {"id": 12, "short": "1A002", "title": "Лазери", "children": [
+      {"id": 13, "title": "a) лазерні діоди", "text": "pump laser"}]},
+    {"id": 14, "short": "1A003", "title": "Zurich pumps"}]}
+]})";
+}  // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir;
+    QString oldCwd;
+    std::unique_ptr<TdmMain> dm;
+    std::unique_ptr<TfrmSearchResults> w;
+
+    int selectedId() const {
+        const int n = w->trView->selectedNode();
+        return n < 0 ? -1 : std::abs(w->trView->model()->node(n).data);
+    }
+    QString shape() const {
+        QStringList out;
+        for (int i = 0; i < w->trView->model()->count(); ++i)
+            out << QString::number(w->trView->model()->node(i).data);
+        return out.join(u' ');
+    }
+    void settle() {
+        QTRY_VERIFY(!w->ashPrevi->isComposing());
+    }
+    void search(const QString& text) {
+        w->Edit1->setText(text);
+        w->btSearchClick();
+        settle();
+    }
+
+private slots:
+    void initTestCase() {
+        st::tools::BuildDatabaseFromText(kFixture, dir.filePath("m.db"));
+        QFile ini(dir.filePath("SearchTool.ini"));
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write("[Names]\nDB_Name=m.db\n[ParamSet01]\ntop_max=1\ndown_step_0=1\ntext_step_0=1\n"
+                  "[ParamSet02]\ntop_max=0\ntext_step_0=0\n");
+        ini.close();
+        oldCwd = QDir::currentPath();
+        QDir::setCurrent(dir.path());
+        SetMessageHook([](const QString& m) { QFAIL(qPrintable(m)); });
+        dm = std::make_unique<TdmMain>();
+        w = std::make_unique<TfrmSearchResults>();
+        dm->addBaseOpener([this] { w->OpenBases(); });
+        dm->OpenBases();
+        w->resize(1000, 600);
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+    }
+    void cleanupTestCase() {
+        w.reset();
+        dm.reset();
+        QDir::setCurrent(oldCwd);
+    }
+
+    void emptySearchLoadsEverything() {
+        const int items = w->LeftHistory->count();
+        search("   ");
+        QVERIFY(w->windowTitle().endsWith(w->text_tit_Entire));
+        QVERIFY(w->HiliShabs.isEmpty());
+        QCOMPARE(w->LeftHistory->count(), items + 1);
+        QCOMPARE(w->LeftHistory->itemText(0), w->text_hist_Entire);
+        QCOMPARE(shape(), QString("10 11 12 13 14"));
+        QCOMPARE(selectedId(), 10);  // the first hit is selected and shown
+        QCOMPARE(w->ashPrevi->id_shown, 10);
+    }
+
+    void quickSearchFindsAndMarks() {
+        search(u"насос%"_qs);
+        QCOMPARE(shape(), QString("-10 11"));
+        QCOMPARE(w->HiliShabs, QStringList{"HACOC"});
+        QCOMPARE(w->windowTitle(), dm->prgAbbr + w->text_tit_Search + u"насос%"_qs);
+        QCOMPARE(w->LeftHistory->itemText(0), w->text_hist_Search + u"насос%"_qs);
+        QCOMPARE(selectedId(), 11);
+        // The composed text marks the hits, and the step buttons walk them.
+        QVERIFY(w->ashPrevi->thlFound.founkvo >= 2);
+        w->BtnLast->click();
+        const int last = w->ashPrevi->redText->selStart();
+        w->BtnFirst->click();
+        QVERIFY(w->ashPrevi->redText->selStart() < last);
+        // The accent-free form: a typed "Zürich" finds a stored "Zurich".
+        search(u"Zürich"_qs);
+        QCOMPARE(shape(), QString("-10 14"));
+    }
+
+    void listModeTabRerunsWithoutHistory() {
+        search("pump");
+        QCOMPARE(shape(), QString("-10 -12 13 14"));
+        const int items = w->LeftHistory->count();
+        w->TabControl2->setCurrentIndex(0);  // "Повний текст"
+        QCOMPARE(w->limode, 1);
+        QCOMPARE(shape(), QString("-10 -11 -12 13 14"));
+        QCOMPARE(w->LeftHistory->count(), items);
+        w->TabControl2->setCurrentIndex(1);
+        QCOMPARE(shape(), QString("-10 -12 13 14"));
+        QCOMPARE(w->LeftHistory->count(), items);
+    }
+
+    void viewedEntries() {
+        search("   ");
+        w->RightHistory->clear();
+        w->trView->selectNode(w->trView->GetNodeByID(11));
+        QCOMPARE(w->RightHistory->itemText(0), w->text_hist_Right1 + "1A001" + w->text_hist_Right2);
+        w->trView->selectNode(w->trView->GetNodeByID(13));  // no short code: its node number
+        QCOMPARE(w->RightHistory->itemText(0),
+                 w->text_hist_Right1 + u"Лазери.a."_qs + w->text_hist_Right2);
+        w->trView->selectNode(w->trView->GetNodeByID(11));  // seen again: selected, not added
+        QCOMPARE(w->RightHistory->count(), 2);
+        QCOMPARE(w->RightHistory->currentIndex(), 1);
+        w->RightHistoryChange(0);  // choosing an item selects its node
+        QCOMPARE(selectedId(), 13);
+        QCOMPARE(w->RightHistory->count(), 2);
+    }
+
+    void historyRecall() {
+        search("pump");
+        search(u"насос"_qs);
+        // Item 1 is the search for "pump".
+        w->LeftHistoryChange(1);
+        settle();
+        QCOMPARE(w->Edit1->text(), QString("pump"));
+        QCOMPARE(w->HiliShabs, QStringList{"PUMP"});
+        QCOMPARE(w->windowTitle(), dm->prgAbbr + " - " + w->text_hist_Search + "pump");
+        QCOMPARE(shape(), QString("-10 -12 13 14"));
+        QVERIFY(w->btSearch->isEnabled());
+        QCOMPARE(w->queEccLike.param("oti1").toString(), QString("%PUMP%"));
+    }
+
+    void searchBoxStates() {
+        w->SetSearchTitle("Entries with custom code 8401");
+        QCOMPARE(w->Edit1->text(), QString("<<Entries with custom code 8401>>"));
+        QVERIFY(!w->btSearch->isEnabled() && !w->btnSearchNew->isEnabled());
+        QVERIFY(w->Edit1->font().bold());
+        const int items = w->LeftHistory->count();
+        QTest::keyClick(w->Edit1, Qt::Key_Return);  // disabled: nothing runs
+        QCOMPARE(w->LeftHistory->count(), items);
+        QTest::keyClick(w->Edit1, Qt::Key_A);  // the first keystroke re-enables
+        QVERIFY(w->btSearch->isEnabled() && w->btnSearchNew->isEnabled());
+        QVERIFY(!w->Edit1->font().bold());
+        w->Edit1->setText("pump");
+        w->Edit1->setFocus();
+        QTest::keyClick(w->Edit1, Qt::Key_Return);
+        settle();
+        QCOMPARE(w->LeftHistory->count(), items + 1);
+    }
+
+    void rightPanelAndPages() {
+        search("   ");
+        w->chkQuickView->setChecked(false);
+        QVERIFY(!w->pnlRight->isVisible());
+        w->trView->selectNode(w->trView->GetNodeByID(14));
+        settle();
+        QVERIFY(w->ashPrevi->id_shown != 14);  // silent while hidden
+        w->chkQuickView->setChecked(true);
+        settle();
+        QCOMPARE(w->ashPrevi->id_shown, 14);  // brought up to date
+        w->pgcTextPict->setCurrentWidget(w->tshText2);
+        settle();
+        QCOMPARE(w->ashPrevi->rulesGot, QString("ParamSet02"));
+        QCOMPARE(w->pnlText->parentWidget(), w->tshText2);
+        QCOMPARE(w->ashPrevi->id_shown, 14);
+        w->pgcTextPict->setCurrentWidget(w->tshText);
+        settle();
+        QCOMPARE(w->ashPrevi->rulesGot, QString("ParamSet01"));
+        QCOMPARE(w->pnlText->parentWidget(), w->tshText);
+    }
+};
+
+int main(int argc, char** argv) {
+    st::app::Application app(argc, argv);
+    TestMainWindow t;
+    return QTest::qExec(&t, argc, argv);
+}
+#include "tst_mainwindow.moc"

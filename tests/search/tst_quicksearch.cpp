@@ -1,0 +1,99 @@
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "db/database.h"
+#include "db/query.h"
+#include "search/quicksearch.h"
+
+using namespace st::search;
+
+class TestQuickSearch : public QObject {
+    Q_OBJECT
+private slots:
+    void forms_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("sti");
+        QTest::addColumn<QString>("oti");
+        QTest::newRow("pump") << "pump" << "%PUMP%" << "%PUMP%";
+        QTest::newRow("%pump") << "%pump" << "%PUMP%" << "%PUMP%";
+        QTest::newRow("pump%") << "pump%" << "%PUMP%" << "%PUMP%";
+        QTest::newRow("blanks at the ends") << " pump " << "% PUMP %" << "% PUMP %";
+        QTest::newRow("accents") << u"Zürich"_qs << u"%ZÜRICH%"_qs << "%ZURICH%";
+        QTest::newRow("cyrillic look-alikes") << u"насос"_qs << "%HACOC%" << "%HACOC%";
+        QTest::newRow("percent alone") << "%" << "%" << "%";
+        QTest::newRow("quotes and runs") << u"«газ»  тиск"_qs << u"%\"ГAЗ\" TИCK%"_qs
+                                         << u"%\"ГAЗ\" TИCK%"_qs;
+        QTest::newRow("too long") << QString(30001, u'a') << "" << "";
+    }
+    void forms() {
+        QFETCH(QString, text);
+        QFETCH(QString, sti);
+        QFETCH(QString, oti);
+        const QuickSearchForms f = MakeQuickSearchForms(text);
+        QCOMPARE(f.sti, sti);
+        QCOMPARE(f.oti, oti);
+    }
+
+    void patterns_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("patterns");
+        QTest::newRow("%%heat%%") << "%%heat%%" << QStringList{"HEAT"};
+        QTest::newRow("two runs") << "%heat%exchanger" << QStringList{"HEAT", "EXCHANGER"};
+        QTest::newRow("blank and underscore stay") << "a_c de" << QStringList{"A_C DE"};
+        QTest::newRow("percent alone") << "%" << QStringList{};
+        QTest::newRow("folded") << u"насос%Zürich"_qs << QStringList{"HACOC", "ZURICH"};
+    }
+    void patterns() {
+        QFETCH(QString, text);
+        QFETCH(QStringList, patterns);
+        QStringList shabs{"OLD"};
+        FillHiStarWords(shabs, text, true);
+        QCOMPARE(shabs, patterns);
+        FillHiStarWords(shabs, "%more%", false);
+        QCOMPARE(shabs.last(), QString("MORE"));
+    }
+
+    void nodeNumber_data() {
+        QTest::addColumn<QStringList>("captions");
+        QTest::addColumn<QString>("number");
+        QTest::newRow("b) under a) under 1A001")
+            << QStringList{"b) text", "a) text", "1A001 Title", "Root list"} << "1A001.a.b.";
+        QTest::newRow("2: under 1A002") << QStringList{"2: text", "1A002 text"} << "1A002.2";
+        QTest::newRow("one word") << QStringList{"Note", "1A003 text"} << "Note";
+        QTest::newRow("empty caption") << QStringList{"   ", "x) y", "1B1 z"} << "1B1.x.";
+    }
+    void nodeNumber() {
+        QFETCH(QStringList, captions);
+        QFETCH(QString, number);
+        QCOMPARE(MakeNodeNumber(captions), number);
+    }
+
+    void historyGrowsAndRecallsAQuickSearch() {
+        QTemporaryDir dir;
+        auto db = st::db::Database::create(dir.filePath("h.db"));
+        st::db::Query quick(db.get(), kQuickSearchSQL);
+        st::db::Query advanced(db.get(), "select 1");
+        SearchHistory h;
+        QCOMPARE(h.SavedSearch.size(), 10);
+        BindQuickSearch(quick, MakeQuickSearchForms(u"Zürich"_qs));
+        for (int i = 0; i < 11; ++i) h.push(&quick, false, QStringLiteral("s%1").arg(i), false, {"P"});
+        QCOMPARE(h.SavedNum, 11);
+        QCOMPARE(h.SavedSearch.size(), 20);
+        QCOMPARE(h.SavedSearch[0].vals.toString(), u"%ZÜRICH%"_qs);  // the first parameter
+        advanced.setSQL("select 2");
+        const int a = h.push(&advanced, true, "<<adv>>", true, {"X"});
+        advanced.setSQL("select 3");
+        BindQuickSearch(quick, MakeQuickSearchForms("pump"));
+        // Recalling the quick search binds the stored plain form to all eight.
+        h.restore(0, false);
+        for (const QString& p : quick.paramNames()) QCOMPARE(quick.param(p).toString(), u"%ZÜRICH%"_qs);
+        QCOMPARE(quick.paramNames().size(), 8);
+        const SaveHist& adv = h.restore(a, true);
+        QCOMPARE(advanced.sql(), QString("select 2"));
+        QVERIFY(adv.nona);
+        QCOMPARE(adv.hilis, QStringList{"X"});
+    }
+};
+
+QTEST_GUILESS_MAIN(TestQuickSearch)
+#include "tst_quicksearch.moc"
