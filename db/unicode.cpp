@@ -2,6 +2,9 @@
 
 #include <sqlite3.h>
 
+#include <cstring>
+#include <memory>
+#include <string>
 #include <vector>
 
 namespace st::db {
@@ -68,9 +71,135 @@ bool matchFolded(const Folded& p, const Folded& v, char32_t esc) {
     return pi == p.size();
 }
 
-void deleteFolded(void* p) {
-    delete static_cast<Folded*>(p);
+// Folds case straight into UTF-8: ASCII and the basic Cyrillic letters by
+// table, anything else through Unicode case folding.
+void appendUtf8(char32_t c, std::string& out) {
+    if (c < 0x80) {
+        out += char(c);
+    } else if (c < 0x800) {
+        out += char(0xC0 | (c >> 6));
+        out += char(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += char(0xE0 | (c >> 12));
+        out += char(0x80 | ((c >> 6) & 0x3F));
+        out += char(0x80 | (c & 0x3F));
+    } else {
+        out += char(0xF0 | (c >> 18));
+        out += char(0x80 | ((c >> 12) & 0x3F));
+        out += char(0x80 | ((c >> 6) & 0x3F));
+        out += char(0x80 | (c & 0x3F));
+    }
 }
+
+void foldUtf8Bytes(const unsigned char* p, int n, std::string& out) {
+    // Simple folding keeps a code point within 1.5 times its bytes.
+    out.resize(size_t(n) + size_t(n) / 2 + 4);
+    char* o = out.data();
+    const unsigned char* end = p + n;
+    while (p < end) {
+        const unsigned char b = *p;
+        if (b < 0x80) {
+            *o++ = char(b >= 'A' && b <= 'Z' ? b + 32 : b);
+            ++p;
+            continue;
+        }
+        if ((b == 0xD0 || b == 0xD1) && p + 1 < end) {
+            const unsigned char t = p[1];
+            if (b == 0xD0 && t >= 0x90 && t <= 0x9F) {  // А .. П
+                *o++ = char(0xD0), *o++ = char(t + 0x20);
+                p += 2;
+                continue;
+            }
+            if (b == 0xD0 && t >= 0xA0 && t <= 0xAF) {  // Р .. Я
+                *o++ = char(0xD1), *o++ = char(t - 0x20);
+                p += 2;
+                continue;
+            }
+            if (b == 0xD0 && t >= 0x80 && t <= 0x8F) {  // Ѐ .. Џ
+                *o++ = char(0xD1), *o++ = char(t + 0x10);
+                p += 2;
+                continue;
+            }
+            if ((b == 0xD0 && t >= 0xB0 && t <= 0xBF) || (b == 0xD1 && t >= 0x80 && t <= 0x9F)) {
+                *o++ = char(b), *o++ = char(t);  // already small
+                p += 2;
+                continue;
+            }
+        }
+        int extra = b >= 0xF0 ? 3 : b >= 0xE0 ? 2 : b >= 0xC0 ? 1 : 0;
+        char32_t c = b & (extra == 3 ? 0x07 : extra == 2 ? 0x0F : 0x1F);
+        const unsigned char* q = p + 1;
+        for (; extra > 0 && q < end && (*q & 0xC0) == 0x80; --extra, ++q) c = (c << 6) | (*q & 0x3F);
+        if (extra != 0 || (b & 0xC0) == 0x80) {  // not valid UTF-8: the byte as it is
+            *o++ = char(b);
+            ++p;
+            continue;
+        }
+        std::string enc;
+        appendUtf8(QChar::toCaseFolded(c), enc);
+        memcpy(o, enc.data(), enc.size());
+        o += enc.size();
+        p = q;
+    }
+    out.resize(size_t(o - out.data()));
+}
+
+// A pattern made of literals and '%' only is matched by substring search
+// on the folded bytes; any other goes through the general matcher.
+struct CompiledLike {
+    Folded general;
+    bool simple = false;
+    bool leading = false;   // starts with '%'
+    bool trailing = false;  // ends with '%'
+    std::vector<std::string> runs;
+};
+
+CompiledLike* compile(const unsigned char* text, int n, char32_t esc) {
+    auto* c = new CompiledLike;
+    foldUtf8(text, n, c->general);
+    c->simple = !esc;
+    for (char32_t ch : c->general)
+        if (ch == U'_') c->simple = false;
+    if (!c->simple) return c;
+    std::string folded;
+    foldUtf8Bytes(text, n, folded);
+    c->leading = !folded.empty() && folded.front() == '%';
+    c->trailing = !folded.empty() && folded.back() == '%';
+    size_t i = 0;
+    while (i < folded.size()) {
+        while (i < folded.size() && folded[i] == '%') ++i;
+        size_t j = i;
+        while (j < folded.size() && folded[j] != '%') ++j;
+        if (j > i) c->runs.emplace_back(folded, i, j - i);
+        i = j;
+    }
+    return c;
+}
+
+bool matchSimple(const CompiledLike& c, const std::string& v) {
+    if (c.runs.empty()) return c.leading || v.empty();  // "%..." matches all, "" only ""
+    if (c.runs.size() == 1 && !c.leading && !c.trailing) return v == c.runs[0];
+    size_t pos = 0;
+    for (size_t i = 0; i < c.runs.size(); ++i) {
+        const std::string& run = c.runs[i];
+        const bool last = i + 1 == c.runs.size();
+        if (i == 0 && !c.leading) {
+            if (v.compare(0, run.size(), run) != 0) return false;
+            pos = run.size();
+            continue;
+        }
+        if (last && !c.trailing) {
+            return v.size() >= pos + run.size() &&
+                   v.compare(v.size() - run.size(), run.size(), run) == 0;
+        }
+        const void* hit = memmem(v.data() + pos, v.size() - pos, run.data(), run.size());
+        if (!hit) return false;
+        pos = size_t(static_cast<const char*>(hit) - v.data()) + run.size();
+    }
+    return true;
+}
+
+void deleteCompiled(void* p) { delete static_cast<CompiledLike*>(p); }
 
 void likeFunc(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     for (int i = 0; i < argc; ++i)
@@ -86,25 +215,28 @@ void likeFunc(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
         esc = e[0];
     }
     // like(X, Y) is "Y LIKE X": the pattern comes first. A constant pattern
-    // is folded once per statement.
-    auto* pattern = static_cast<Folded*>(sqlite3_get_auxdata(ctx, 0));
+    // is compiled once per statement.
+    std::unique_ptr<CompiledLike> once;
+    auto* pattern = static_cast<CompiledLike*>(sqlite3_get_auxdata(ctx, 0));
     if (!pattern) {
-        pattern = new Folded;
-        foldUtf8(sqlite3_value_text(argv[0]), sqlite3_value_bytes(argv[0]), *pattern);
-        sqlite3_set_auxdata(ctx, 0, pattern, deleteFolded);
-        pattern = static_cast<Folded*>(sqlite3_get_auxdata(ctx, 0));
-        if (!pattern) {  // not kept: fold again for this row only
-            Folded once;
-            foldUtf8(sqlite3_value_text(argv[0]), sqlite3_value_bytes(argv[0]), once);
-            thread_local Folded value;
-            foldUtf8(sqlite3_value_text(argv[1]), sqlite3_value_bytes(argv[1]), value);
-            sqlite3_result_int(ctx, matchFolded(once, value, esc) ? 1 : 0);
-            return;
+        pattern = compile(sqlite3_value_text(argv[0]), sqlite3_value_bytes(argv[0]), esc);
+        sqlite3_set_auxdata(ctx, 0, pattern, deleteCompiled);
+        if (sqlite3_get_auxdata(ctx, 0) != pattern) {  // not kept: this row only
+            pattern = compile(sqlite3_value_text(argv[0]), sqlite3_value_bytes(argv[0]), esc);
+            once.reset(pattern);
         }
     }
-    thread_local Folded value;
-    foldUtf8(sqlite3_value_text(argv[1]), sqlite3_value_bytes(argv[1]), value);
-    sqlite3_result_int(ctx, matchFolded(*pattern, value, esc) ? 1 : 0);
+    bool m;
+    if (pattern->simple) {
+        thread_local std::string value;
+        foldUtf8Bytes(sqlite3_value_text(argv[1]), sqlite3_value_bytes(argv[1]), value);
+        m = matchSimple(*pattern, value);
+    } else {
+        thread_local Folded value;
+        foldUtf8(sqlite3_value_text(argv[1]), sqlite3_value_bytes(argv[1]), value);
+        m = matchFolded(pattern->general, value, esc);
+    }
+    sqlite3_result_int(ctx, m ? 1 : 0);
 }
 
 int unocase(void*, int la, const void* a, int lb, const void* b) {
@@ -114,6 +246,16 @@ int unocase(void*, int la, const void* a, int lb, const void* b) {
 }
 
 }  // namespace
+
+bool LikeMatchFast(const QString& pattern, const QString& value) {
+    const QByteArray p = pattern.toUtf8(), v = value.toUtf8();
+    std::unique_ptr<CompiledLike> c(
+        compile(reinterpret_cast<const unsigned char*>(p.constData()), int(p.size()), 0));
+    if (!c->simple) return matchFolded(c->general, foldQString(value), 0);
+    std::string folded;
+    foldUtf8Bytes(reinterpret_cast<const unsigned char*>(v.constData()), int(v.size()), folded);
+    return matchSimple(*c, folded);
+}
 
 bool LikeMatch(const QString& pattern, const QString& value, char32_t escape) {
     return matchFolded(foldQString(pattern), foldQString(value),

@@ -27,7 +27,10 @@ QuickSearchForms MakeQuickSearchForms(const QString& text) {
 
 void BindQuickSearch(st::db::Query& q, const QuickSearchForms& forms) {
     for (const char* name : {"sti1", "sti2", "sti3", "sti4"}) q.setParam(name, forms.sti);
-    for (const char* name : {"oti1", "oti2", "oti3", "oti4"}) q.setParam(name, forms.oti);
+    // When both forms are equal the oti tests would repeat the sti tests; a
+    // NULL pattern answers NULL at once and leaves the result the same.
+    const QVariant oti = forms.oti == forms.sti ? QVariant() : QVariant(forms.oti);
+    for (const char* name : {"oti1", "oti2", "oti3", "oti4"}) q.setParam(name, oti);
 }
 
 void FillHiStarWords(QStringList& shabs, const QString& ss, bool clr) {

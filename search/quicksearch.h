@@ -22,7 +22,8 @@ struct QuickSearchForms {
     QString oti;  // FoldDiacritics of sti
 };
 QuickSearchForms MakeQuickSearchForms(const QString& text);
-// Binds every parameter: names beginning with "o" get oti, the others sti.
+// Binds every parameter: names beginning with "o" get oti, the others sti
+// (oti as NULL when it equals sti: the same rows, half the matching).
 void BindQuickSearch(st::db::Query& q, const QuickSearchForms& forms);
 
 // The highlight patterns of a search text: its runs between "%" signs, in

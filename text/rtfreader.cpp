@@ -50,40 +50,67 @@ void SetListStart(QTextListFormat& f, int start) {
 
 int CodePageOfCharset(int charset) {
     switch (charset) {
-        case 0: return 1252;
-        case 2: return 42;  // symbol: bytes are glyph numbers
-        case 77: return 10000;
-        case 78: return 10001;
-        case 79: return 10003;
-        case 80: return 10008;
-        case 81: return 10002;
-        case 85: return 10006;
-        case 86: return 10081;
-        case 88: return 10029;
-        case 89: return 10007;
-        case 128: return 932;
-        case 129: return 949;
-        case 134: return 936;
-        case 136: return 950;
-        case 161: return 1253;
-        case 162: return 1254;
-        case 163: return 1258;
-        case 177: return 1255;
-        case 178: return 1256;
-        case 186: return 1257;
-        case 204: return 1251;
-        case 222: return 874;
-        case 238: return 1250;
-        case 254: return 437;
-        case 255: return 850;
-        default: return 1252;
+        case 0:
+            return 1252;
+        case 2:
+            return 42;  // symbol: bytes are glyph numbers
+        case 77:
+            return 10000;
+        case 78:
+            return 10001;
+        case 79:
+            return 10003;
+        case 80:
+            return 10008;
+        case 81:
+            return 10002;
+        case 85:
+            return 10006;
+        case 86:
+            return 10081;
+        case 88:
+            return 10029;
+        case 89:
+            return 10007;
+        case 128:
+            return 932;
+        case 129:
+            return 949;
+        case 134:
+            return 936;
+        case 136:
+            return 950;
+        case 161:
+            return 1253;
+        case 162:
+            return 1254;
+        case 163:
+            return 1258;
+        case 177:
+            return 1255;
+        case 178:
+            return 1256;
+        case 186:
+            return 1257;
+        case 204:
+            return 1251;
+        case 222:
+            return 874;
+        case 238:
+            return 1250;
+        case 254:
+            return 437;
+        case 255:
+            return 850;
+        default:
+            return 1252;
     }
 }
 
 bool LooksLikeRtf(const QByteArray& bytes) {
     qsizetype i = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
-    while (i < bytes.size() && (bytes[i] == ' ' || bytes[i] == '\t' || bytes[i] == '\r' ||
-                                bytes[i] == '\n'))
+    while (i < bytes.size() &&
+           (bytes[i] == ' ' || bytes[i] == '\t' || bytes[i] == '\r' || bytes[i] == '\n'))
         ++i;
     return bytes.mid(i, 5) == "{\\rtf";
 }
@@ -98,9 +125,17 @@ constexpr qint64 kMaxTotalPixels = 48 << 20;
 
 bool IsDbcs(int cp) {
     switch (cp) {
-        case 932: case 936: case 949: case 950:
-        case 10001: case 10002: case 10003: case 10008: return true;
-        default: return false;
+        case 932:
+        case 936:
+        case 949:
+        case 950:
+        case 10001:
+        case 10002:
+        case 10003:
+        case 10008:
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -111,19 +146,36 @@ bool IsLeadByte(int cp, uchar b) {
 
 QByteArray DecoderName(int cp) {
     switch (cp) {
-        case 874: return "windows-874";
-        case 932: case 10001: return "windows-31j";
-        case 936: case 10008: return "windows-936";
-        case 949: case 10003: return "windows-949";
-        case 950: case 10002: return "windows-950";
-        case 437: return "IBM437";
-        case 850: return "IBM850";
-        case 10000: return "macintosh";
-        case 10006: return "x-mac-greek";
-        case 10007: return "x-mac-cyrillic";
-        case 10029: return "x-mac-centraleurroman";
-        case 10081: return "x-mac-turkish";
-        default: return "windows-" + QByteArray::number(cp);
+        case 874:
+            return "windows-874";
+        case 932:
+        case 10001:
+            return "windows-31j";
+        case 936:
+        case 10008:
+            return "windows-936";
+        case 949:
+        case 10003:
+            return "windows-949";
+        case 950:
+        case 10002:
+            return "windows-950";
+        case 437:
+            return "IBM437";
+        case 850:
+            return "IBM850";
+        case 10000:
+            return "macintosh";
+        case 10006:
+            return "x-mac-greek";
+        case 10007:
+            return "x-mac-cyrillic";
+        case 10029:
+            return "x-mac-centraleurroman";
+        case 10081:
+            return "x-mac-turkish";
+        default:
+            return "windows-" + QByteArray::number(cp);
     }
 }
 
@@ -177,24 +229,116 @@ enum class K : quint16 {
     SkipDest,
     Container,  // a destination whose content is read as it comes
     // document
-    Ansi, Mac, Pc, Pca, AnsiCpg, Deff, Uc, U, Bin, Upr, Ud,
+    Ansi,
+    Mac,
+    Pc,
+    Pca,
+    AnsiCpg,
+    Deff,
+    Uc,
+    U,
+    Bin,
+    Upr,
+    Ud,
     // destinations we read
-    FontTbl, ColorTbl, ListTable, ListOverrideTable, List, ListLevel, LevelText, ListOverride,
-    Pn, PnTxtA, PnTxtB, Pict, ListText,
+    FontTbl,
+    ColorTbl,
+    ListTable,
+    ListOverrideTable,
+    List,
+    ListLevel,
+    LevelText,
+    ListOverride,
+    Pn,
+    PnTxtA,
+    PnTxtB,
+    Pict,
+    ListText,
     // font and colour tables
-    F, FCharset, Cpg, Red, Green, Blue,
+    F,
+    FCharset,
+    Cpg,
+    Red,
+    Green,
+    Blue,
     // lists
-    ListId, LevelNfc, LevelStartAt, Ls, Ilvl,
-    PnLvl, PnLvlBody, PnLvlBlt, PnLvlCont, PnDec, PnUcLtr, PnLcLtr, PnUcRm, PnLcRm, PnStart, PnF,
+    ListId,
+    LevelNfc,
+    LevelStartAt,
+    Ls,
+    Ilvl,
+    PnLvl,
+    PnLvlBody,
+    PnLvlBlt,
+    PnLvlCont,
+    PnDec,
+    PnUcLtr,
+    PnLcLtr,
+    PnUcRm,
+    PnLcRm,
+    PnStart,
+    PnF,
     // pictures
-    PngBlip, JpegBlip, OtherBlip, PicW, PicH, PicWGoal, PicHGoal, PicScaleX, PicScaleY,
+    PngBlip,
+    JpegBlip,
+    OtherBlip,
+    PicW,
+    PicH,
+    PicWGoal,
+    PicHGoal,
+    PicScaleX,
+    PicScaleY,
     // text
-    Par, Line, Tab, Page, Sect, Cell, NestCell, Row, NestRow, NestTableProps, Char,
+    Par,
+    Line,
+    Tab,
+    Page,
+    Sect,
+    Cell,
+    NestCell,
+    Row,
+    NestRow,
+    NestTableProps,
+    Char,
     // character formatting
-    Plain, B, I, Ul, UlDot, UlDash, UlDashDot, UlDashDotDot, UlWave, UlNone, Strike, StrikeD,
-    Fs, Cf, Cb, Highlight, ChCbPat, Super, Sub, NoSuperSub, Caps, SCaps, V,
+    Plain,
+    B,
+    I,
+    Ul,
+    UlDot,
+    UlDash,
+    UlDashDot,
+    UlDashDotDot,
+    UlWave,
+    UlNone,
+    Strike,
+    StrikeD,
+    Fs,
+    Cf,
+    Cb,
+    Highlight,
+    ChCbPat,
+    Super,
+    Sub,
+    NoSuperSub,
+    Caps,
+    SCaps,
+    V,
     // paragraph formatting
-    Pard, Ql, Qc, Qr, Qj, Li, Ri, Fi, Sb, Sa, Sl, SlMult, InTbl, Itap,
+    Pard,
+    Ql,
+    Qc,
+    Qr,
+    Qj,
+    Li,
+    Ri,
+    Fi,
+    Sb,
+    Sa,
+    Sl,
+    SlMult,
+    InTbl,
+    Itap,
 };
 
 struct Word {
@@ -205,77 +349,204 @@ struct Word {
 const std::unordered_map<std::string_view, Word>& Words() {
     static const std::unordered_map<std::string_view, Word> words = [] {
         std::unordered_map<std::string_view, Word> m = {
-            {"ansi", {K::Ansi}}, {"mac", {K::Mac}}, {"pc", {K::Pc}}, {"pca", {K::Pca}},
-            {"ansicpg", {K::AnsiCpg}}, {"deff", {K::Deff}}, {"uc", {K::Uc}}, {"u", {K::U}},
-            {"bin", {K::Bin}}, {"upr", {K::Upr}}, {"ud", {K::Ud}},
-            {"fonttbl", {K::FontTbl}}, {"colortbl", {K::ColorTbl}},
-            {"listtable", {K::ListTable}}, {"listoverridetable", {K::ListOverrideTable}},
-            {"list", {K::List}}, {"listlevel", {K::ListLevel}}, {"leveltext", {K::LevelText}},
-            {"listoverride", {K::ListOverride}}, {"pn", {K::Pn}}, {"pntxta", {K::PnTxtA}},
-            {"pntxtb", {K::PnTxtB}}, {"pict", {K::Pict}}, {"listtext", {K::ListText}},
-            {"f", {K::F}}, {"fcharset", {K::FCharset}}, {"cpg", {K::Cpg}},
-            {"red", {K::Red}}, {"green", {K::Green}}, {"blue", {K::Blue}},
-            {"listid", {K::ListId}}, {"levelnfc", {K::LevelNfc}}, {"levelnfcn", {K::LevelNfc}},
-            {"levelstartat", {K::LevelStartAt}}, {"ls", {K::Ls}}, {"ilvl", {K::Ilvl}},
-            {"pnlvl", {K::PnLvl}}, {"pnlvlbody", {K::PnLvlBody}}, {"pnlvlblt", {K::PnLvlBlt}},
-            {"pnlvlcont", {K::PnLvlCont}}, {"pndec", {K::PnDec}}, {"pnucltr", {K::PnUcLtr}},
-            {"pnlcltr", {K::PnLcLtr}}, {"pnucrm", {K::PnUcRm}}, {"pnlcrm", {K::PnLcRm}},
-            {"pnord", {K::PnDec}}, {"pncard", {K::PnDec}}, {"pnordt", {K::PnDec}},
-            {"pnstart", {K::PnStart}}, {"pnf", {K::PnF}},
-            {"pngblip", {K::PngBlip}}, {"jpegblip", {K::JpegBlip}}, {"emfblip", {K::OtherBlip}},
-            {"wmetafile", {K::OtherBlip}}, {"macpict", {K::OtherBlip}},
-            {"pmmetafile", {K::OtherBlip}}, {"dibitmap", {K::OtherBlip}},
-            {"wbitmap", {K::OtherBlip}}, {"picw", {K::PicW}}, {"pich", {K::PicH}},
-            {"picwgoal", {K::PicWGoal}}, {"pichgoal", {K::PicHGoal}},
-            {"picscalex", {K::PicScaleX}}, {"picscaley", {K::PicScaleY}},
-            {"par", {K::Par}}, {"line", {K::Line}}, {"tab", {K::Tab}}, {"page", {K::Page}},
-            {"sect", {K::Sect}}, {"cell", {K::Cell}}, {"nestcell", {K::NestCell}},
-            {"row", {K::Row}}, {"nestrow", {K::NestRow}},
-            {"nesttableprops", {K::NestTableProps}}, {"shppict", {K::Container}},
-            {"shp", {K::Container}}, {"shprslt", {K::Container}}, {"field", {K::Container}},
-            {"fldrslt", {K::Container}}, {"object", {K::Container}}, {"result", {K::Container}},
-            {"emdash", {K::Char, 0x2014}}, {"endash", {K::Char, 0x2013}},
-            {"emspace", {K::Char, 0x2003}}, {"enspace", {K::Char, 0x2002}},
-            {"qmspace", {K::Char, 0x2005}}, {"bullet", {K::Char, 0x2022}},
-            {"lquote", {K::Char, 0x2018}}, {"rquote", {K::Char, 0x2019}},
-            {"ldblquote", {K::Char, 0x201C}}, {"rdblquote", {K::Char, 0x201D}},
-            {"zwj", {K::Char, 0x200D}}, {"zwnj", {K::Char, 0x200C}},
-            {"ltrmark", {K::Char, 0x200E}}, {"rtlmark", {K::Char, 0x200F}},
-            {"plain", {K::Plain}}, {"b", {K::B}}, {"i", {K::I}}, {"ul", {K::Ul}},
-            {"ulw", {K::Ul}}, {"uldb", {K::Ul}}, {"ulth", {K::Ul}}, {"uld", {K::UlDot}},
-            {"ulthd", {K::UlDot}}, {"uldash", {K::UlDash}}, {"ulthdash", {K::UlDash}},
-            {"ulldash", {K::UlDash}}, {"ulthldash", {K::UlDash}}, {"uldashd", {K::UlDashDot}},
-            {"ulthdashd", {K::UlDashDot}}, {"uldashdd", {K::UlDashDotDot}},
-            {"ulthdashdd", {K::UlDashDotDot}}, {"ulwave", {K::UlWave}},
-            {"ulhwave", {K::UlWave}}, {"ululdbwave", {K::UlWave}}, {"ulnone", {K::UlNone}},
-            {"strike", {K::Strike}}, {"striked", {K::StrikeD}}, {"fs", {K::Fs}},
-            {"cf", {K::Cf}}, {"cb", {K::Cb}}, {"highlight", {K::Highlight}},
-            {"chcbpat", {K::ChCbPat}}, {"super", {K::Super}}, {"sub", {K::Sub}},
-            {"nosupersub", {K::NoSuperSub}}, {"caps", {K::Caps}}, {"scaps", {K::SCaps}},
+            {"ansi", {K::Ansi}},
+            {"mac", {K::Mac}},
+            {"pc", {K::Pc}},
+            {"pca", {K::Pca}},
+            {"ansicpg", {K::AnsiCpg}},
+            {"deff", {K::Deff}},
+            {"uc", {K::Uc}},
+            {"u", {K::U}},
+            {"bin", {K::Bin}},
+            {"upr", {K::Upr}},
+            {"ud", {K::Ud}},
+            {"fonttbl", {K::FontTbl}},
+            {"colortbl", {K::ColorTbl}},
+            {"listtable", {K::ListTable}},
+            {"listoverridetable", {K::ListOverrideTable}},
+            {"list", {K::List}},
+            {"listlevel", {K::ListLevel}},
+            {"leveltext", {K::LevelText}},
+            {"listoverride", {K::ListOverride}},
+            {"pn", {K::Pn}},
+            {"pntxta", {K::PnTxtA}},
+            {"pntxtb", {K::PnTxtB}},
+            {"pict", {K::Pict}},
+            {"listtext", {K::ListText}},
+            {"f", {K::F}},
+            {"fcharset", {K::FCharset}},
+            {"cpg", {K::Cpg}},
+            {"red", {K::Red}},
+            {"green", {K::Green}},
+            {"blue", {K::Blue}},
+            {"listid", {K::ListId}},
+            {"levelnfc", {K::LevelNfc}},
+            {"levelnfcn", {K::LevelNfc}},
+            {"levelstartat", {K::LevelStartAt}},
+            {"ls", {K::Ls}},
+            {"ilvl", {K::Ilvl}},
+            {"pnlvl", {K::PnLvl}},
+            {"pnlvlbody", {K::PnLvlBody}},
+            {"pnlvlblt", {K::PnLvlBlt}},
+            {"pnlvlcont", {K::PnLvlCont}},
+            {"pndec", {K::PnDec}},
+            {"pnucltr", {K::PnUcLtr}},
+            {"pnlcltr", {K::PnLcLtr}},
+            {"pnucrm", {K::PnUcRm}},
+            {"pnlcrm", {K::PnLcRm}},
+            {"pnord", {K::PnDec}},
+            {"pncard", {K::PnDec}},
+            {"pnordt", {K::PnDec}},
+            {"pnstart", {K::PnStart}},
+            {"pnf", {K::PnF}},
+            {"pngblip", {K::PngBlip}},
+            {"jpegblip", {K::JpegBlip}},
+            {"emfblip", {K::OtherBlip}},
+            {"wmetafile", {K::OtherBlip}},
+            {"macpict", {K::OtherBlip}},
+            {"pmmetafile", {K::OtherBlip}},
+            {"dibitmap", {K::OtherBlip}},
+            {"wbitmap", {K::OtherBlip}},
+            {"picw", {K::PicW}},
+            {"pich", {K::PicH}},
+            {"picwgoal", {K::PicWGoal}},
+            {"pichgoal", {K::PicHGoal}},
+            {"picscalex", {K::PicScaleX}},
+            {"picscaley", {K::PicScaleY}},
+            {"par", {K::Par}},
+            {"line", {K::Line}},
+            {"tab", {K::Tab}},
+            {"page", {K::Page}},
+            {"sect", {K::Sect}},
+            {"cell", {K::Cell}},
+            {"nestcell", {K::NestCell}},
+            {"row", {K::Row}},
+            {"nestrow", {K::NestRow}},
+            {"nesttableprops", {K::NestTableProps}},
+            {"shppict", {K::Container}},
+            {"shp", {K::Container}},
+            {"shprslt", {K::Container}},
+            {"field", {K::Container}},
+            {"fldrslt", {K::Container}},
+            {"object", {K::Container}},
+            {"result", {K::Container}},
+            {"emdash", {K::Char, 0x2014}},
+            {"endash", {K::Char, 0x2013}},
+            {"emspace", {K::Char, 0x2003}},
+            {"enspace", {K::Char, 0x2002}},
+            {"qmspace", {K::Char, 0x2005}},
+            {"bullet", {K::Char, 0x2022}},
+            {"lquote", {K::Char, 0x2018}},
+            {"rquote", {K::Char, 0x2019}},
+            {"ldblquote", {K::Char, 0x201C}},
+            {"rdblquote", {K::Char, 0x201D}},
+            {"zwj", {K::Char, 0x200D}},
+            {"zwnj", {K::Char, 0x200C}},
+            {"ltrmark", {K::Char, 0x200E}},
+            {"rtlmark", {K::Char, 0x200F}},
+            {"plain", {K::Plain}},
+            {"b", {K::B}},
+            {"i", {K::I}},
+            {"ul", {K::Ul}},
+            {"ulw", {K::Ul}},
+            {"uldb", {K::Ul}},
+            {"ulth", {K::Ul}},
+            {"uld", {K::UlDot}},
+            {"ulthd", {K::UlDot}},
+            {"uldash", {K::UlDash}},
+            {"ulthdash", {K::UlDash}},
+            {"ulldash", {K::UlDash}},
+            {"ulthldash", {K::UlDash}},
+            {"uldashd", {K::UlDashDot}},
+            {"ulthdashd", {K::UlDashDot}},
+            {"uldashdd", {K::UlDashDotDot}},
+            {"ulthdashdd", {K::UlDashDotDot}},
+            {"ulwave", {K::UlWave}},
+            {"ulhwave", {K::UlWave}},
+            {"ululdbwave", {K::UlWave}},
+            {"ulnone", {K::UlNone}},
+            {"strike", {K::Strike}},
+            {"striked", {K::StrikeD}},
+            {"fs", {K::Fs}},
+            {"cf", {K::Cf}},
+            {"cb", {K::Cb}},
+            {"highlight", {K::Highlight}},
+            {"chcbpat", {K::ChCbPat}},
+            {"super", {K::Super}},
+            {"sub", {K::Sub}},
+            {"nosupersub", {K::NoSuperSub}},
+            {"caps", {K::Caps}},
+            {"scaps", {K::SCaps}},
             {"v", {K::V}},
-            {"pard", {K::Pard}}, {"ql", {K::Ql}}, {"qc", {K::Qc}}, {"qr", {K::Qr}},
-            {"qj", {K::Qj}}, {"qd", {K::Qj}}, {"li", {K::Li}}, {"lin", {K::Li}},
-            {"ri", {K::Ri}}, {"rin", {K::Ri}}, {"fi", {K::Fi}}, {"sb", {K::Sb}},
-            {"sa", {K::Sa}}, {"sl", {K::Sl}}, {"slmult", {K::SlMult}}, {"intbl", {K::InTbl}},
+            {"pard", {K::Pard}},
+            {"ql", {K::Ql}},
+            {"qc", {K::Qc}},
+            {"qr", {K::Qr}},
+            {"qj", {K::Qj}},
+            {"qd", {K::Qj}},
+            {"li", {K::Li}},
+            {"lin", {K::Li}},
+            {"ri", {K::Ri}},
+            {"rin", {K::Ri}},
+            {"fi", {K::Fi}},
+            {"sb", {K::Sb}},
+            {"sa", {K::Sa}},
+            {"sl", {K::Sl}},
+            {"slmult", {K::SlMult}},
+            {"intbl", {K::InTbl}},
             {"itap", {K::Itap}},
         };
         // Destinations whose content is never text, skipped whether starred or not.
-        for (const char* name :
-             {"stylesheet", "info", "header", "headerl", "headerr", "headerf", "footer",
-              "footerl", "footerr", "footerf", "footnote", "annotation", "fldinst", "pntext",
-              "xe", "tc", "txe", "rxe", "bkmkstart", "bkmkend", "atnid",
-              "atnauthor", "atntime", "atnref", "atnicn", "atndate", "atrfstart", "atrfend",
-              "author", "operator", "title", "subject", "keywords", "comment", "doccomm",
-              "company", "manager", "category", "hlinkbase", "creatim", "revtim", "printim",
-              "buptim", "objdata", "objclass", "objname", "objalias", "objsect", "objtime",
-              "objitem", "objtopic", "picprop", "blipuid", "nonshppict", "shpinst", "shptxt",
-              "sp", "sn", "sv", "do", "template", "nonesttables",
-              "pgdsctbl", "generator", "ftnsep", "ftnsepc", "ftncn", "aftnsep", "aftnsepc",
-              "aftncn", "latentstyles", "datastore", "themedata", "colorschememapping",
-              "xmlnstbl", "mmathPr", "listpicture", "pnseclvl", "falt", "panose", "fname",
-              "fontemb", "fontfile", "userprops", "docvar", "private", "revtbl", "rsidtbl",
-              "filetbl", "background", "listname", "lfolevel", "levelnumbers", "protusertbl",
-              "pgdsc", "wgrffmtfilter", "passwordhash", "fchars", "lchars", "ebcstart"})
+        for (const char* name : {"stylesheet",   "info",
+                                 "header",       "headerl",
+                                 "headerr",      "headerf",
+                                 "footer",       "footerl",
+                                 "footerr",      "footerf",
+                                 "footnote",     "annotation",
+                                 "fldinst",      "pntext",
+                                 "xe",           "tc",
+                                 "txe",          "rxe",
+                                 "bkmkstart",    "bkmkend",
+                                 "atnid",        "atnauthor",
+                                 "atntime",      "atnref",
+                                 "atnicn",       "atndate",
+                                 "atrfstart",    "atrfend",
+                                 "author",       "operator",
+                                 "title",        "subject",
+                                 "keywords",     "comment",
+                                 "doccomm",      "company",
+                                 "manager",      "category",
+                                 "hlinkbase",    "creatim",
+                                 "revtim",       "printim",
+                                 "buptim",       "objdata",
+                                 "objclass",     "objname",
+                                 "objalias",     "objsect",
+                                 "objtime",      "objitem",
+                                 "objtopic",     "picprop",
+                                 "blipuid",      "nonshppict",
+                                 "shpinst",      "shptxt",
+                                 "sp",           "sn",
+                                 "sv",           "do",
+                                 "template",     "nonesttables",
+                                 "pgdsctbl",     "generator",
+                                 "ftnsep",       "ftnsepc",
+                                 "ftncn",        "aftnsep",
+                                 "aftnsepc",     "aftncn",
+                                 "latentstyles", "datastore",
+                                 "themedata",    "colorschememapping",
+                                 "xmlnstbl",     "mmathPr",
+                                 "listpicture",  "pnseclvl",
+                                 "falt",         "panose",
+                                 "fname",        "fontemb",
+                                 "fontfile",     "userprops",
+                                 "docvar",       "private",
+                                 "revtbl",       "rsidtbl",
+                                 "filetbl",      "background",
+                                 "listname",     "lfolevel",
+                                 "levelnumbers", "protusertbl",
+                                 "pgdsc",        "wgrffmtfilter",
+                                 "passwordhash", "fchars",
+                                 "lchars",       "ebcstart"})
             m.emplace(name, Word{K::SkipDest});
         return m;
     }();
@@ -284,13 +555,27 @@ const std::unordered_map<std::string_view, Word>& Words() {
 
 // Destinations: what the text and the control words of a group are for.
 enum class Dest : quint8 {
-    Text, FontTable, ColorTable, ListTable, List, ListLevel, LevelText, OverrideTable,
-    Override, Pn, PnBefore, PnAfter, Pict, Upr, UprChild, ListText,
+    Text,
+    FontTable,
+    ColorTable,
+    ListTable,
+    List,
+    ListLevel,
+    LevelText,
+    OverrideTable,
+    Override,
+    Pn,
+    PnBefore,
+    PnAfter,
+    Pict,
+    Upr,
+    UprChild,
+    ListText,
 };
 
 struct CharProps {
-    int font = -1;        // -1: the default font
-    int halfPoints = 0;   // 0: not given
+    int font = -1;                                       // -1: the default font
+    int halfPoints = 0;                                  // 0: not given
     int fg = -1, bg = -1, shading = -1, highlight = -1;  // colour table indices
     quint8 bold = 0, italic = 0, underline = 0, strike = 0, vpos = 0, caps = 0, hidden = 0;
     bool operator==(const CharProps&) const = default;
@@ -358,8 +643,16 @@ int Clamp(int v, int lo, int hi) {
 QTextListFormat::Style BulletStyle(QStringView text) {
     for (QChar c : text) {
         switch (c.unicode()) {
-            case u'o': case 0x25E6: case 0x25CB: case 0xF06F: return QTextListFormat::ListCircle;
-            case 0x25AA: case 0x25A0: case 0xF0A7: case 0xF06E: case 0x00A7:
+            case u'o':
+            case 0x25E6:
+            case 0x25CB:
+            case 0xF06F:
+                return QTextListFormat::ListCircle;
+            case 0x25AA:
+            case 0x25A0:
+            case 0xF0A7:
+            case 0xF06E:
+            case 0x00A7:
                 return QTextListFormat::ListSquare;
             default:
                 if (c.unicode() >= 0x20) return QTextListFormat::ListDisc;
@@ -416,8 +709,8 @@ class Reader {
     void Cell();
     void Row();
     void ApplyBlock(const ParaProps& pp, const QString& listText);
-    QPointer<QTextList>* ListFor(const ParaProps& pp, const QString& listText,
-                                 QTextListFormat* lf, int* li, int* fi);
+    QPointer<QTextList>* ListFor(const ParaProps& pp, const QString& listText, QTextListFormat* lf,
+                                 int* li, int* fi);
     void CommitFont();
     void CommitColor();
     void FinishPicture();
@@ -506,11 +799,24 @@ void Reader::Run() {
     stack_.emplace_back();  // the document's group; p_ is past its brace
     while (p_ < end_ && !finished_) {
         switch (*p_) {
-            case '{': ++p_; OpenGroup(); break;
-            case '}': ++p_; CloseGroup(); break;
-            case '\\': ControlToken(); break;
-            case '\r': case '\n': ++p_; break;
-            default: Literal(); break;
+            case '{':
+                ++p_;
+                OpenGroup();
+                break;
+            case '}':
+                ++p_;
+                CloseGroup();
+                break;
+            case '\\':
+                ControlToken();
+                break;
+            case '\r':
+            case '\n':
+                ++p_;
+                break;
+            default:
+                Literal();
+                break;
         }
     }
     FlushBytes();
@@ -601,7 +907,8 @@ void Reader::FinishDestination(State& inner, State& outer) {
         case Dest::Pict:
             if (outer.dest == Dest::Text && !outer.chr.hidden) FinishPicture();
             break;
-        default: break;
+        default:
+            break;
     }
 }
 
@@ -709,15 +1016,29 @@ void Reader::ControlToken() {
     }
     star_ = false;
     switch (n) {
-        case '~': AddChar(0x00A0); break;
-        case '-': AddChar(0x00AD); break;
-        case '_': AddChar(0x2011); break;
-        case '{': case '}': case '\\': AddChar(n); break;
-        case '\t': AddChar(u'\t'); break;
-        case '\r': case '\n':
+        case '~':
+            AddChar(0x00A0);
+            break;
+        case '-':
+            AddChar(0x00AD);
+            break;
+        case '_':
+            AddChar(0x2011);
+            break;
+        case '{':
+        case '}':
+        case '\\':
+            AddChar(n);
+            break;
+        case '\t':
+            AddChar(u'\t');
+            break;
+        case '\r':
+        case '\n':
             if (dest() == Dest::Text) Paragraph();  // a backslash before a line end is \par
             break;
-        default: break;  // \: \| and unknown symbols carry no text
+        default:
+            break;  // \: \| and unknown symbols carry no text
     }
 }
 
@@ -738,8 +1059,8 @@ void Reader::Literal() {
             return;
         }
         const uchar* q = p_;
-        while (q < end_ && ((*q >= 0x20 && *q < 0x80 && *q != '\\' && *q != '{' && *q != '}') ||
-                            *q == '\t'))
+        while (q < end_ &&
+               ((*q >= 0x20 && *q < 0x80 && *q != '\\' && *q != '{' && *q != '}') || *q == '\t'))
             ++q;
         if (q == p_) {
             ++p_;  // other control bytes carry no text
@@ -774,12 +1095,15 @@ void Reader::Span(const uchar* s, const uchar* e) {
             run_.append(QLatin1StringView(reinterpret_cast<const char*>(s), e - s));
             blockHasContent_ = true;
             return;
-        case Dest::Pict: HexBytes(s, e); return;
+        case Dest::Pict:
+            HexBytes(s, e);
+            return;
         case Dest::ColorTable:
             for (; s < e; ++s)
                 if (*s == ';') CommitColor();
             return;
-        default: break;
+        default:
+            break;
     }
     Text(QString::fromLatin1(reinterpret_cast<const char*>(s), e - s));
 }
@@ -870,7 +1194,9 @@ void Reader::Text(QStringView s) {
         Text(u"\uFFFD");
     }
     switch (dest()) {
-        case Dest::Text: TextToDocument(s); break;
+        case Dest::Text:
+            TextToDocument(s);
+            break;
         case Dest::FontTable:
             for (QChar c : s) {
                 if (c == u';')
@@ -889,8 +1215,11 @@ void Reader::Text(QStringView s) {
         case Dest::ListText:
             if (destText_.size() < 64) destText_ += s.left(64);
             break;
-        case Dest::Pict: Hex(s); break;
-        default: break;
+        case Dest::Pict:
+            Hex(s);
+            break;
+        default:
+            break;
     }
 }
 
@@ -959,7 +1288,11 @@ void Reader::BeforeContent() {
     if (pendingBreak_) {
         FlushRun();
         ApplyBlock(pendingPara_, pendingListText_);
-        cursor_.insertBlock();
+        // The new block joins a list only when its own end says so: taking a
+        // block out of a list costs the list's length.
+        QTextBlockFormat next = cursor_.blockFormat();
+        next.setObjectIndex(-1);
+        cursor_.insertBlock(next);
         pendingBreak_ = false;
         blockOwned_ = true;
         blockFormatInherited_ = true;
@@ -1106,12 +1439,23 @@ QPointer<QTextList>* Reader::ListFor(const ParaProps& pp, const QString& listTex
             indent = pp.ilvl + 1;
             start = level.start;
             switch (level.nfc) {
-                case 1: style = QTextListFormat::ListUpperRoman; break;
-                case 2: style = QTextListFormat::ListLowerRoman; break;
-                case 3: style = QTextListFormat::ListUpperAlpha; break;
-                case 4: style = QTextListFormat::ListLowerAlpha; break;
-                case 23: style = BulletStyle(QStringView(level.text).mid(1)); break;
-                default: break;
+                case 1:
+                    style = QTextListFormat::ListUpperRoman;
+                    break;
+                case 2:
+                    style = QTextListFormat::ListLowerRoman;
+                    break;
+                case 3:
+                    style = QTextListFormat::ListUpperAlpha;
+                    break;
+                case 4:
+                    style = QTextListFormat::ListLowerAlpha;
+                    break;
+                case 23:
+                    style = BulletStyle(QStringView(level.text).mid(1));
+                    break;
+                default:
+                    break;
             }
             // level text: its length, then the text with level numbers as
             // characters 0..8; ours are the text around this level's number
@@ -1307,13 +1651,16 @@ void Reader::ControlWord(std::string_view name, bool hasParam, int param) {
         case K::Uc:
             if (overflow_ == 0) s.uc = quint8(Clamp(param, 0, 16));
             return;
-        case K::Bin: SkipBin(param); return;
-        default: break;
+        case K::Bin:
+            SkipBin(param);
+            return;
+        default:
+            break;
     }
-    const bool isDest = w.k == K::ListText || w.k == K::FontTbl || w.k == K::ColorTbl || w.k == K::ListTable ||
-                        w.k == K::ListOverrideTable || w.k == K::List || w.k == K::ListLevel ||
-                        w.k == K::LevelText || w.k == K::ListOverride || w.k == K::Pn ||
-                        w.k == K::PnTxtA || w.k == K::PnTxtB || w.k == K::Pict ||
+    const bool isDest = w.k == K::ListText || w.k == K::FontTbl || w.k == K::ColorTbl ||
+                        w.k == K::ListTable || w.k == K::ListOverrideTable || w.k == K::List ||
+                        w.k == K::ListLevel || w.k == K::LevelText || w.k == K::ListOverride ||
+                        w.k == K::Pn || w.k == K::PnTxtA || w.k == K::PnTxtB || w.k == K::Pict ||
                         w.k == K::Upr || w.k == K::Ud;
     if (overflow_ > 0) {
         // Too deep to keep a state: text and breaks only.
@@ -1334,17 +1681,32 @@ void Reader::ControlWord(std::string_view name, bool hasParam, int param) {
                     curFontIndex_ = param;
                     curFontActive_ = true;
                     return;
-                case K::FCharset: curFont_.charset = Clamp(param, 0, 255); return;
-                case K::Cpg: curFont_.cpg = Clamp(param, 0, 65535); return;
-                default: break;
+                case K::FCharset:
+                    curFont_.charset = Clamp(param, 0, 255);
+                    return;
+                case K::Cpg:
+                    curFont_.cpg = Clamp(param, 0, 65535);
+                    return;
+                default:
+                    break;
             }
             break;
         case Dest::ColorTable:
             switch (w.k) {
-                case K::Red: red_ = Clamp(param, 0, 255); colorGiven_ = true; return;
-                case K::Green: green_ = Clamp(param, 0, 255); colorGiven_ = true; return;
-                case K::Blue: blue_ = Clamp(param, 0, 255); colorGiven_ = true; return;
-                default: break;
+                case K::Red:
+                    red_ = Clamp(param, 0, 255);
+                    colorGiven_ = true;
+                    return;
+                case K::Green:
+                    green_ = Clamp(param, 0, 255);
+                    colorGiven_ = true;
+                    return;
+                case K::Blue:
+                    blue_ = Clamp(param, 0, 255);
+                    colorGiven_ = true;
+                    return;
+                default:
+                    break;
             }
             break;
         case Dest::ListTable:
@@ -1368,15 +1730,26 @@ void Reader::ControlWord(std::string_view name, bool hasParam, int param) {
             break;
         case Dest::ListLevel:
             switch (w.k) {
-                case K::LevelNfc: curLevel_.nfc = Clamp(param, 0, 255); return;
-                case K::LevelStartAt: curLevel_.start = Clamp(param, -32767, 32767); return;
-                case K::Li: curLevel_.li = Clamp(param, -31680, 31680); curLevel_.liSet = true; return;
-                case K::Fi: curLevel_.fi = Clamp(param, -31680, 31680); curLevel_.fiSet = true; return;
+                case K::LevelNfc:
+                    curLevel_.nfc = Clamp(param, 0, 255);
+                    return;
+                case K::LevelStartAt:
+                    curLevel_.start = Clamp(param, -32767, 32767);
+                    return;
+                case K::Li:
+                    curLevel_.li = Clamp(param, -31680, 31680);
+                    curLevel_.liSet = true;
+                    return;
+                case K::Fi:
+                    curLevel_.fi = Clamp(param, -31680, 31680);
+                    curLevel_.fiSet = true;
+                    return;
                 case K::LevelText:
                     s.dest = Dest::LevelText;
                     destText_.clear();
                     return;
-                default: break;
+                default:
+                    break;
             }
             break;
         case Dest::OverrideTable:
@@ -1396,33 +1769,68 @@ void Reader::ControlWord(std::string_view name, bool hasParam, int param) {
                     curPn_.kind = PnProps::Numbered;
                     curPn_.level = quint8(Clamp(param, 1, 9));
                     return;
-                case K::PnLvlBody: curPn_.kind = PnProps::Numbered; return;
-                case K::PnLvlBlt: curPn_.kind = PnProps::Bullet; return;
-                case K::PnLvlCont: curPn_.kind = PnProps::Continued; return;
-                case K::PnDec: curPn_.style = QTextListFormat::ListDecimal; return;
-                case K::PnUcLtr: curPn_.style = QTextListFormat::ListUpperAlpha; return;
-                case K::PnLcLtr: curPn_.style = QTextListFormat::ListLowerAlpha; return;
-                case K::PnUcRm: curPn_.style = QTextListFormat::ListUpperRoman; return;
-                case K::PnLcRm: curPn_.style = QTextListFormat::ListLowerRoman; return;
-                case K::PnStart: curPn_.start = Clamp(param, -32767, 32767); return;
+                case K::PnLvlBody:
+                    curPn_.kind = PnProps::Numbered;
+                    return;
+                case K::PnLvlBlt:
+                    curPn_.kind = PnProps::Bullet;
+                    return;
+                case K::PnLvlCont:
+                    curPn_.kind = PnProps::Continued;
+                    return;
+                case K::PnDec:
+                    curPn_.style = QTextListFormat::ListDecimal;
+                    return;
+                case K::PnUcLtr:
+                    curPn_.style = QTextListFormat::ListUpperAlpha;
+                    return;
+                case K::PnLcLtr:
+                    curPn_.style = QTextListFormat::ListLowerAlpha;
+                    return;
+                case K::PnUcRm:
+                    curPn_.style = QTextListFormat::ListUpperRoman;
+                    return;
+                case K::PnLcRm:
+                    curPn_.style = QTextListFormat::ListLowerRoman;
+                    return;
+                case K::PnStart:
+                    curPn_.start = Clamp(param, -32767, 32767);
+                    return;
                 case K::PnTxtA:
                 case K::PnTxtB:
                     s.dest = w.k == K::PnTxtA ? Dest::PnAfter : Dest::PnBefore;
                     destText_.clear();
                     return;
-                default: break;
+                default:
+                    break;
             }
             break;
         case Dest::Pict:
             switch (w.k) {
-                case K::PngBlip: blip_ = Blip::Png; return;
-                case K::JpegBlip: blip_ = Blip::Jpeg; return;
-                case K::OtherBlip: blip_ = Blip::Other; pict_.clear(); return;
-                case K::PicWGoal: picWGoal_ = Clamp(param, 0, 1 << 20); return;
-                case K::PicHGoal: picHGoal_ = Clamp(param, 0, 1 << 20); return;
-                case K::PicScaleX: picScaleX_ = Clamp(param, 1, 10000); return;
-                case K::PicScaleY: picScaleY_ = Clamp(param, 1, 10000); return;
-                default: break;
+                case K::PngBlip:
+                    blip_ = Blip::Png;
+                    return;
+                case K::JpegBlip:
+                    blip_ = Blip::Jpeg;
+                    return;
+                case K::OtherBlip:
+                    blip_ = Blip::Other;
+                    pict_.clear();
+                    return;
+                case K::PicWGoal:
+                    picWGoal_ = Clamp(param, 0, 1 << 20);
+                    return;
+                case K::PicHGoal:
+                    picHGoal_ = Clamp(param, 0, 1 << 20);
+                    return;
+                case K::PicScaleX:
+                    picScaleX_ = Clamp(param, 1, 10000);
+                    return;
+                case K::PicScaleY:
+                    picScaleY_ = Clamp(param, 1, 10000);
+                    return;
+                default:
+                    break;
             }
             break;
         case Dest::UprChild:
@@ -1432,11 +1840,13 @@ void Reader::ControlWord(std::string_view name, bool hasParam, int param) {
             }
             SkipGroup();
             return;
-        case Dest::Upr: return;
+        case Dest::Upr:
+            return;
         case Dest::Text:
             if (TextWord(w, hasParam, param)) return;
             break;
-        default: break;
+        default:
+            break;
     }
     if (isDest || starred) SkipGroup();
 }
@@ -1448,10 +1858,22 @@ bool Reader::TextWord(const Word& w, bool hasParam, int param) {
     ParaProps& pp = s.para;
     const quint8 on = !hasParam || param != 0;
     switch (w.k) {
-        case K::Ansi: ansiCp_ = 1252; cpDirty_ = true; break;
-        case K::Mac: ansiCp_ = 10000; cpDirty_ = true; break;
-        case K::Pc: ansiCp_ = 437; cpDirty_ = true; break;
-        case K::Pca: ansiCp_ = 850; cpDirty_ = true; break;
+        case K::Ansi:
+            ansiCp_ = 1252;
+            cpDirty_ = true;
+            break;
+        case K::Mac:
+            ansiCp_ = 10000;
+            cpDirty_ = true;
+            break;
+        case K::Pc:
+            ansiCp_ = 437;
+            cpDirty_ = true;
+            break;
+        case K::Pca:
+            ansiCp_ = 850;
+            cpDirty_ = true;
+            break;
         case K::AnsiCpg:
             ansiCp_ = param > 0 ? Clamp(param, 1, 65535) : 1252;
             cpDirty_ = true;
@@ -1463,7 +1885,11 @@ bool Reader::TextWord(const Word& w, bool hasParam, int param) {
             runFormatValid_ = false;
             formatCache_.clear();
             break;
-        case K::FontTbl: s.dest = Dest::FontTable; curFontActive_ = false; cpDirty_ = true; break;
+        case K::FontTbl:
+            s.dest = Dest::FontTable;
+            curFontActive_ = false;
+            cpDirty_ = true;
+            break;
         case K::ColorTbl:
             s.dest = Dest::ColorTable;
             colors_.clear();
@@ -1472,9 +1898,16 @@ bool Reader::TextWord(const Word& w, bool hasParam, int param) {
             runFormatValid_ = false;
             formatCache_.clear();
             break;
-        case K::ListTable: s.dest = Dest::ListTable; break;
-        case K::ListOverrideTable: s.dest = Dest::OverrideTable; break;
-        case K::Pn: s.dest = Dest::Pn; curPn_ = PnProps(); break;
+        case K::ListTable:
+            s.dest = Dest::ListTable;
+            break;
+        case K::ListOverrideTable:
+            s.dest = Dest::OverrideTable;
+            break;
+        case K::Pn:
+            s.dest = Dest::Pn;
+            curPn_ = PnProps();
+            break;
         case K::Pict:
             s.dest = Dest::Pict;
             blip_ = Blip::None;
@@ -1483,73 +1916,206 @@ bool Reader::TextWord(const Word& w, bool hasParam, int param) {
             picWGoal_ = picHGoal_ = 0;
             picScaleX_ = picScaleY_ = 100;
             break;
-        case K::Upr: s.dest = Dest::Upr; break;
+        case K::Upr:
+            s.dest = Dest::Upr;
+            break;
         case K::ListText:
             s.dest = Dest::ListText;
             destText_.clear();
             break;
-        case K::Par: Paragraph(); break;
-        case K::Line: AddChar(0x2028); break;
-        case K::Tab: AddChar(u'\t'); break;
-        case K::Char: AddChar(w.ch); break;
+        case K::Par:
+            Paragraph();
+            break;
+        case K::Line:
+            AddChar(0x2028);
+            break;
+        case K::Tab:
+            AddChar(u'\t');
+            break;
+        case K::Char:
+            AddChar(w.ch);
+            break;
         case K::Page:
         case K::Sect:
             // a break inside a paragraph ends it; after a paragraph end it adds nothing
             if (blockHasContent_) EndBlock();
             break;
         case K::Cell:
-        case K::NestCell: Cell(); break;
-        case K::Row: Row(); break;
-        case K::NestRow: nestRowClosed_ = true; break;
+        case K::NestCell:
+            Cell();
+            break;
+        case K::Row:
+            Row();
+            break;
+        case K::NestRow:
+            nestRowClosed_ = true;
+            break;
         case K::NestTableProps:
             // a nested row's properties close it
             nestRowClosed_ = true;
             SkipGroup();
             break;
-        case K::Plain: c = CharProps(); fmtDirty_ = cpDirty_ = true; break;
-        case K::F: c.font = param; fmtDirty_ = cpDirty_ = true; break;
-        case K::B: c.bold = on; fmtDirty_ = true; break;
-        case K::I: c.italic = on; fmtDirty_ = true; break;
-        case K::Ul: c.underline = on ? QTextCharFormat::SingleUnderline : 0; fmtDirty_ = true; break;
-        case K::UlDot: c.underline = on ? QTextCharFormat::DotLine : 0; fmtDirty_ = true; break;
-        case K::UlDash: c.underline = on ? QTextCharFormat::DashUnderline : 0; fmtDirty_ = true; break;
-        case K::UlDashDot: c.underline = on ? QTextCharFormat::DashDotLine : 0; fmtDirty_ = true; break;
+        case K::Plain:
+            c = CharProps();
+            fmtDirty_ = cpDirty_ = true;
+            break;
+        case K::F:
+            c.font = param;
+            fmtDirty_ = cpDirty_ = true;
+            break;
+        case K::B:
+            c.bold = on;
+            fmtDirty_ = true;
+            break;
+        case K::I:
+            c.italic = on;
+            fmtDirty_ = true;
+            break;
+        case K::Ul:
+            c.underline = on ? QTextCharFormat::SingleUnderline : 0;
+            fmtDirty_ = true;
+            break;
+        case K::UlDot:
+            c.underline = on ? QTextCharFormat::DotLine : 0;
+            fmtDirty_ = true;
+            break;
+        case K::UlDash:
+            c.underline = on ? QTextCharFormat::DashUnderline : 0;
+            fmtDirty_ = true;
+            break;
+        case K::UlDashDot:
+            c.underline = on ? QTextCharFormat::DashDotLine : 0;
+            fmtDirty_ = true;
+            break;
         case K::UlDashDotDot:
             c.underline = on ? QTextCharFormat::DashDotDotLine : 0;
             fmtDirty_ = true;
             break;
-        case K::UlWave: c.underline = on ? QTextCharFormat::WaveUnderline : 0; fmtDirty_ = true; break;
-        case K::UlNone: c.underline = 0; fmtDirty_ = true; break;
+        case K::UlWave:
+            c.underline = on ? QTextCharFormat::WaveUnderline : 0;
+            fmtDirty_ = true;
+            break;
+        case K::UlNone:
+            c.underline = 0;
+            fmtDirty_ = true;
+            break;
         case K::Strike:
-        case K::StrikeD: c.strike = on; fmtDirty_ = true; break;
-        case K::Fs: c.halfPoints = hasParam ? Clamp(param, 0, 3276) : 24; fmtDirty_ = true; break;
-        case K::Cf: c.fg = param; fmtDirty_ = true; break;
-        case K::Cb: c.bg = param; fmtDirty_ = true; break;
-        case K::Highlight: c.highlight = param; fmtDirty_ = true; break;
-        case K::ChCbPat: c.shading = param; fmtDirty_ = true; break;
-        case K::Super: c.vpos = 1; fmtDirty_ = true; break;
-        case K::Sub: c.vpos = 2; fmtDirty_ = true; break;
-        case K::NoSuperSub: c.vpos = 0; fmtDirty_ = true; break;
-        case K::Caps: c.caps = on ? 1 : 0; fmtDirty_ = true; break;
-        case K::SCaps: c.caps = on ? 2 : 0; fmtDirty_ = true; break;
-        case K::V: c.hidden = on; fmtDirty_ = true; break;
-        case K::Pard: pp = ParaProps(); ++paraSerial_; break;
-        case K::Ql: pp.align = 0; ++paraSerial_; break;
-        case K::Qc: pp.align = Qt::AlignHCenter; ++paraSerial_; break;
-        case K::Qr: pp.align = Qt::AlignRight; ++paraSerial_; break;
-        case K::Qj: pp.align = Qt::AlignJustify; ++paraSerial_; break;
-        case K::Li: pp.li = Clamp(param, -1 << 20, 1 << 20); pp.liSet = true; ++paraSerial_; break;
-        case K::Ri: pp.ri = Clamp(param, -1 << 20, 1 << 20); ++paraSerial_; break;
-        case K::Fi: pp.fi = Clamp(param, -1 << 20, 1 << 20); pp.fiSet = true; ++paraSerial_; break;
-        case K::Sb: pp.sb = Clamp(param, -1 << 20, 1 << 20); ++paraSerial_; break;
-        case K::Sa: pp.sa = Clamp(param, -1 << 20, 1 << 20); ++paraSerial_; break;
-        case K::Sl: pp.sl = Clamp(param, -1 << 20, 1 << 20); ++paraSerial_; break;
-        case K::SlMult: pp.slMult = on; ++paraSerial_; break;
-        case K::InTbl: pp.inTable = true; ++paraSerial_; break;
-        case K::Itap: pp.inTable = param > 0; ++paraSerial_; break;
-        case K::Ls: pp.ls = param; ++paraSerial_; break;
-        case K::Ilvl: pp.ilvl = Clamp(param, 0, 8); ++paraSerial_; break;
-        default: return false;
+        case K::StrikeD:
+            c.strike = on;
+            fmtDirty_ = true;
+            break;
+        case K::Fs:
+            c.halfPoints = hasParam ? Clamp(param, 0, 3276) : 24;
+            fmtDirty_ = true;
+            break;
+        case K::Cf:
+            c.fg = param;
+            fmtDirty_ = true;
+            break;
+        case K::Cb:
+            c.bg = param;
+            fmtDirty_ = true;
+            break;
+        case K::Highlight:
+            c.highlight = param;
+            fmtDirty_ = true;
+            break;
+        case K::ChCbPat:
+            c.shading = param;
+            fmtDirty_ = true;
+            break;
+        case K::Super:
+            c.vpos = 1;
+            fmtDirty_ = true;
+            break;
+        case K::Sub:
+            c.vpos = 2;
+            fmtDirty_ = true;
+            break;
+        case K::NoSuperSub:
+            c.vpos = 0;
+            fmtDirty_ = true;
+            break;
+        case K::Caps:
+            c.caps = on ? 1 : 0;
+            fmtDirty_ = true;
+            break;
+        case K::SCaps:
+            c.caps = on ? 2 : 0;
+            fmtDirty_ = true;
+            break;
+        case K::V:
+            c.hidden = on;
+            fmtDirty_ = true;
+            break;
+        case K::Pard:
+            pp = ParaProps();
+            ++paraSerial_;
+            break;
+        case K::Ql:
+            pp.align = 0;
+            ++paraSerial_;
+            break;
+        case K::Qc:
+            pp.align = Qt::AlignHCenter;
+            ++paraSerial_;
+            break;
+        case K::Qr:
+            pp.align = Qt::AlignRight;
+            ++paraSerial_;
+            break;
+        case K::Qj:
+            pp.align = Qt::AlignJustify;
+            ++paraSerial_;
+            break;
+        case K::Li:
+            pp.li = Clamp(param, -1 << 20, 1 << 20);
+            pp.liSet = true;
+            ++paraSerial_;
+            break;
+        case K::Ri:
+            pp.ri = Clamp(param, -1 << 20, 1 << 20);
+            ++paraSerial_;
+            break;
+        case K::Fi:
+            pp.fi = Clamp(param, -1 << 20, 1 << 20);
+            pp.fiSet = true;
+            ++paraSerial_;
+            break;
+        case K::Sb:
+            pp.sb = Clamp(param, -1 << 20, 1 << 20);
+            ++paraSerial_;
+            break;
+        case K::Sa:
+            pp.sa = Clamp(param, -1 << 20, 1 << 20);
+            ++paraSerial_;
+            break;
+        case K::Sl:
+            pp.sl = Clamp(param, -1 << 20, 1 << 20);
+            ++paraSerial_;
+            break;
+        case K::SlMult:
+            pp.slMult = on;
+            ++paraSerial_;
+            break;
+        case K::InTbl:
+            pp.inTable = true;
+            ++paraSerial_;
+            break;
+        case K::Itap:
+            pp.inTable = param > 0;
+            ++paraSerial_;
+            break;
+        case K::Ls:
+            pp.ls = param;
+            ++paraSerial_;
+            break;
+        case K::Ilvl:
+            pp.ilvl = Clamp(param, 0, 8);
+            ++paraSerial_;
+            break;
+        default:
+            return false;
     }
     return true;
 }
@@ -1561,7 +2127,6 @@ namespace rtf {
 // The characters of a single-byte code page's 256 bytes, empty if it is not
 // one character per byte.
 const QString& SingleByteTable(int cp) {
-    using st::text::DecodeBytes;
     thread_local std::unordered_map<int, QString> tables;
     auto it = tables.find(cp);
     if (it == tables.end()) {

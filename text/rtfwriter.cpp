@@ -38,7 +38,7 @@ struct ListInfo {
 QString RomanNumber(int n) {
     static const std::pair<int, const char*> kParts[] = {
         {1000, "m"}, {900, "cm"}, {500, "d"}, {400, "cd"}, {100, "c"}, {90, "xc"}, {50, "l"},
-        {40, "xl"},  {10, "x"},   {9, "ix"},  {5, "v"},   {4, "iv"},  {1, "i"}};
+        {40, "xl"},  {10, "x"},   {9, "ix"},  {5, "v"},    {4, "iv"},  {1, "i"}};
     QString s;
     for (const auto& [value, text] : kParts)
         while (n >= value) {
@@ -61,23 +61,32 @@ QString AlphaNumber(int n) {
 // The marker a list item shows, for readers that do not number lists.
 QString ItemMarker(const QTextListFormat& f, int number) {
     switch (f.style()) {
-        case QTextListFormat::ListDisc: return QString(QChar(0x2022));
-        case QTextListFormat::ListCircle: return QString(QChar(0x25E6));
-        case QTextListFormat::ListSquare: return QString(QChar(0x25AA));
-        default: break;
+        case QTextListFormat::ListDisc:
+            return QString(QChar(0x2022));
+        case QTextListFormat::ListCircle:
+            return QString(QChar(0x25E6));
+        case QTextListFormat::ListSquare:
+            return QString(QChar(0x25AA));
+        default:
+            break;
     }
     QString n = QString::number(number);
     if (number > 0) {
         switch (f.style()) {
-            case QTextListFormat::ListLowerAlpha: n = AlphaNumber(number); break;
-            case QTextListFormat::ListUpperAlpha: n = AlphaNumber(number).toUpper(); break;
+            case QTextListFormat::ListLowerAlpha:
+                n = AlphaNumber(number);
+                break;
+            case QTextListFormat::ListUpperAlpha:
+                n = AlphaNumber(number).toUpper();
+                break;
             case QTextListFormat::ListLowerRoman:
                 if (number < 4000) n = RomanNumber(number);
                 break;
             case QTextListFormat::ListUpperRoman:
                 if (number < 4000) n = RomanNumber(number).toUpper();
                 break;
-            default: break;
+            default:
+                break;
         }
     }
     return f.numberPrefix() + n + f.numberSuffix();
@@ -87,13 +96,44 @@ int LevelNfc(QTextListFormat::Style style) {
     switch (style) {
         case QTextListFormat::ListDisc:
         case QTextListFormat::ListCircle:
-        case QTextListFormat::ListSquare: return 23;
-        case QTextListFormat::ListUpperRoman: return 1;
-        case QTextListFormat::ListLowerRoman: return 2;
-        case QTextListFormat::ListUpperAlpha: return 3;
-        case QTextListFormat::ListLowerAlpha: return 4;
-        default: return 0;
+        case QTextListFormat::ListSquare:
+            return 23;
+        case QTextListFormat::ListUpperRoman:
+            return 1;
+        case QTextListFormat::ListLowerRoman:
+            return 2;
+        case QTextListFormat::ListUpperAlpha:
+            return 3;
+        case QTextListFormat::ListLowerAlpha:
+            return 4;
+        default:
+            return 0;
     }
+}
+
+// The bytes of a single-byte code page's characters beyond ASCII.
+const QHash<char16_t, uchar>& Encoder(int cp) {
+    thread_local QHash<int, QHash<char16_t, uchar>> encoders;
+    auto it = encoders.find(cp);
+    if (it == encoders.end()) {
+        QHash<char16_t, uchar> map;
+        const QString& table = SingleByteTable(cp);
+        for (qsizetype b = table.size() - 1; b >= 0x80; --b)
+            if (table[b].unicode() >= 0x80 && table[b] != QChar::ReplacementCharacter)
+                map.insert(table[b].unicode(), uchar(b));
+        it = encoders.insert(cp, map);
+    }
+    return *it;
+}
+
+// The code page whose \'hh a reader applies to a run in a font of this
+// character set, 0 when the run's characters go as \uN.
+int RunCodePage(int charset) {
+    if (charset < 0 || charset == 1) return 1251;  // the document's \ansicpg
+    const int cp = CodePageOfCharset(charset);
+    if (cp == 42 || cp == 932 || cp == 936 || cp == 949 || cp == 950 || cp >= 10000) return 0;
+    if (cp == 1252 && charset != 0) return 0;  // a character set we do not know
+    return cp;
 }
 
 class Writer {
@@ -115,7 +155,7 @@ class Writer {
         out_ += s;
         ctl_ = false;
     }
-    void Text(QStringView s, bool cp1251);
+    void Text(QStringView s, int cp);
     void Paragraph(const QTextBlock& b);
     void Run(const QTextCharFormat& f, QStringView text);
     void Image(const QTextImageFormat& f);
@@ -129,17 +169,19 @@ class Writer {
     bool ctl_ = false;  // a control word was written last: text may need a delimiter
     bool haveRun_ = false;
     RunProps run_;
-    bool run1251_ = true;
+    int runCp_ = 1251;
     std::vector<std::pair<QString, int>> fonts_;
     QHash<QString, int> fontIndex_;  // family + charset -> index
     std::vector<QRgb> colors_;
     QHash<QRgb, int> colorIndex_;
     std::vector<ListInfo> lists_;
+    QHash<const QTextList*, int> listIndex_;
 };
 
-// Text as ASCII: the code page's characters as \'hh when the run's font reads
-// them so, everything else as \uN with a '?' for readers without Unicode.
-void Writer::Text(QStringView s, bool cp1251) {
+// Text as ASCII: characters of the code page the run's font reads as \'hh,
+// everything else as \uN with a '?' for readers without Unicode.
+void Writer::Text(QStringView s, int cp) {
+    const QHash<char16_t, uchar>* encoder = cp > 0 && cp != 1251 ? &Encoder(cp) : nullptr;
     for (qsizetype i = 0; i < s.size(); ++i) {
         const char16_t u = s[i].unicode();
         if (u >= 0x20 && u < 0x7F) {
@@ -154,17 +196,29 @@ void Writer::Text(QStringView s, bool cp1251) {
             continue;
         }
         switch (u) {
-            case u'\t': Word("tab"); continue;
-            case 0x2028: Word("line"); continue;
-            case 0x00A0: Raw("\\~"); continue;
-            case 0x00AD: Raw("\\-"); continue;
-            case 0x2011: Raw("\\_"); continue;
-            case 0xFFFC: continue;  // an object without an image
-            default: break;
+            case u'\t':
+                Word("tab");
+                continue;
+            case 0x2028:
+                Word("line");
+                continue;
+            case 0x00A0:
+                Raw("\\~");
+                continue;
+            case 0x00AD:
+                Raw("\\-");
+                continue;
+            case 0x2011:
+                Raw("\\_");
+                continue;
+            case 0xFFFC:
+                continue;  // an object without an image
+            default:
+                break;
         }
         if (u < 0x20) continue;  // control characters carry no text
-        if (cp1251) {
-            const int b = cp1251Byte(QChar(u));
+        if (cp > 0) {
+            const int b = encoder ? encoder->value(u, 0) : cp1251Byte(QChar(u));
             if (b >= 0x80) {
                 out_ += "\\'";
                 out_ += QByteArray::number(b, 16);
@@ -199,9 +253,7 @@ int Writer::Color(const QBrush& brush) {
 }
 
 int Writer::ListIndex(const QTextList* list) {
-    for (size_t i = 0; i < lists_.size(); ++i)
-        if (lists_[i].list == list) return int(i);
-    return -1;
+    return listIndex_.value(list, -1);
 }
 
 void Writer::Paragraph(const QTextBlock& b) {
@@ -237,20 +289,22 @@ void Writer::Paragraph(const QTextBlock& b) {
             Word("sl", PxToTwips(bf.lineHeight()));
             Word("slmult", 0);
             break;
-        default: break;
+        default:
+            break;
     }
     if (!list) return;
     int index = ListIndex(list);
     if (index < 0) {
         index = int(lists_.size());
         lists_.push_back({list, list->itemNumber(b)});
+        listIndex_.insert(list, index);
     }
     ListInfo& info = lists_[size_t(index)];
     Word("ls", index + 1);
     Word("ilvl", qBound(0, indent - 1, 8));
     Raw("{");
     Word("listtext");
-    Text(ItemMarker(list->format(), ListStartOf(list->format()) + info.next), false);
+    Text(ItemMarker(list->format(), ListStartOf(list->format()) + info.next), 0);
     Word("tab");
     Raw("}");
     ++info.next;
@@ -278,13 +332,26 @@ void Writer::Run(const QTextCharFormat& f, QStringView text) {
         if (p.bold) Word("b");
         if (p.italic) Word("i");
         switch (p.underline) {
-            case QTextCharFormat::SingleUnderline: Word("ul"); break;
-            case QTextCharFormat::DashUnderline: Word("uldash"); break;
-            case QTextCharFormat::DotLine: Word("uld"); break;
-            case QTextCharFormat::DashDotLine: Word("uldashd"); break;
-            case QTextCharFormat::DashDotDotLine: Word("uldashdd"); break;
-            case QTextCharFormat::WaveUnderline: Word("ulwave"); break;
-            default: break;  // spell-check marks are no document format
+            case QTextCharFormat::SingleUnderline:
+                Word("ul");
+                break;
+            case QTextCharFormat::DashUnderline:
+                Word("uldash");
+                break;
+            case QTextCharFormat::DotLine:
+                Word("uld");
+                break;
+            case QTextCharFormat::DashDotLine:
+                Word("uldashd");
+                break;
+            case QTextCharFormat::DashDotDotLine:
+                Word("uldashdd");
+                break;
+            case QTextCharFormat::WaveUnderline:
+                Word("ulwave");
+                break;
+            default:
+                break;  // spell-check marks are no document format
         }
         if (p.strike) Word("strike");
         if (p.fg) Word("cf", p.fg);
@@ -298,10 +365,9 @@ void Writer::Run(const QTextCharFormat& f, QStringView text) {
         if (p.caps == 2) Word("scaps");
         run_ = p;
         haveRun_ = true;
-        const int charset = fonts_[size_t(p.font)].second;
-        run1251_ = charset < 0 || charset == 1 || CodePageOfCharset(charset) == 1251;
+        runCp_ = RunCodePage(fonts_[size_t(p.font)].second);
     }
-    Text(text, run1251_);
+    Text(text, runCp_);
 }
 
 void Writer::Image(const QTextImageFormat& f) {
@@ -346,7 +412,7 @@ QByteArray Writer::Header() {
         ctl_ = true;
         QString name = fonts_[i].first;
         name.replace(u';', u' ');
-        Text(name, false);
+        Text(name, 0);
         h += out_ + ";}";
     }
     h += "}\n{\\colortbl;";
@@ -370,17 +436,17 @@ QByteArray Writer::Header() {
             ctl_ = false;
             if (nfc == 23) {
                 out_ += "\\'01";
-                Text(ItemMarker(lf, 1), false);
+                Text(ItemMarker(lf, 1), 0);
                 h += out_ + ";}{\\levelnumbers;}";
             } else {
                 const QString prefix = lf.numberPrefix().left(32);
                 const QString suffix = lf.numberSuffix().left(32);
                 out_ += "\\'" + QByteArray::number(prefix.size() + 1 + suffix.size(), 16)
                                     .rightJustified(2, '0');
-                Text(prefix, false);
+                Text(prefix, 0);
                 out_ += "\\'0" + QByteArray::number(level);
                 ctl_ = false;
-                Text(suffix, false);
+                Text(suffix, 0);
                 h += out_ + ";}{\\levelnumbers\\'" +
                      QByteArray::number(prefix.size() + 1, 16).rightJustified(2, '0') + ";}";
             }

@@ -1,5 +1,11 @@
 // Fuzz target for the RTF reader and writer: any bytes go into a fresh
 // document, and what the writer makes of it must read back to the same text.
+//
+//   cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DST_FUZZ=ON
+//   cmake --build build-fuzz -j2 --target fuzz_rtf
+//   mkdir -p /tmp/rtf-fuzz && cp -r ../shared/rtf-corpus tests/text/rtf /tmp/rtf-fuzz/
+//   build-fuzz/bin/fuzz_rtf -max_total_time=1800 -rss_limit_mb=2048 -timeout=10
+//       -max_len=65536 -dict=tests/fuzz/rtf.dict /tmp/rtf-fuzz/corpus /tmp/rtf-fuzz
 #include <QGuiApplication>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -44,9 +50,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (from < text.size() && text[from].isLowSurrogate()) ++from;
     if (to > 0 && to < text.size() && text[to].isLowSurrogate()) --to;
     if (from < to) {
-        QTextDocument part;
+        QTextDocument range;
         const QString expected = text.mid(from, to - from);
-        if (Read(st::text::WriteRtf(doc, from, to), &part) != expected) {
+        if (Read(st::text::WriteRtf(doc, from, to), &range) != expected) {
             std::fprintf(stderr, "a written range reads back to other text\n");
             std::abort();
         }

@@ -3,7 +3,9 @@
 
 #include "db/database.h"
 #include "db/query.h"
+#include "db/unicode.h"
 #include "search/quicksearch.h"
+#include "text/fold.h"
 
 using namespace st::search;
 
@@ -66,6 +68,49 @@ private slots:
         QFETCH(QStringList, captions);
         QFETCH(QString, number);
         QCOMPARE(MakeNodeNumber(captions), number);
+    }
+
+    // The fast road of the Unicode LIKE (substring search on folded bytes)
+    // and the shortened binding give the rows of the plain implementation.
+    void speedUpsKeepTheRows_data() {
+        QTest::addColumn<QString>("text");
+        for (const char* t : {"pump", "%pump%", "pu_p", "%насос%", "НаСоС", "ZÜRICH", "zurich",
+                              "%a%b%", "exchanger%heat", "%%", "_", "лазер_", "Ї%", "%ґ%"})
+            QTest::newRow(t) << QString::fromUtf8(t);
+    }
+    void speedUpsKeepTheRows() {
+        QFETCH(QString, text);
+        const QStringList values = {"Pump unit",     u"НАСОС"_qs,      u"насоси"_qs,
+                                    u"Zürich"_qs,    "ZURICH",          "heat exchanger",
+                                    "exchanger heat", "",               "ab",
+                                    u"лазери"_qs,    u"Їжак ґава"_qs,  "PUMP"};
+        QTemporaryDir dir;
+        auto db = st::db::Database::create(dir.filePath("r.db"));
+        for (int i = 0; i < values.size(); ++i) {
+            st::db::Query ins(db.get(), "insert into List_Entries (Entry_ID, Revision_ID, "
+                                        "List_Title, Plain_Title, Sort_list, Sort_Num) values "
+                                        "(:id, 1, :t, :p, 1, :id)");
+            ins.setParam("id", i + 1);
+            ins.setParam("t", values[i]);
+            ins.setParam("p", st::text::MakePlaneString(u' ' + values[i] + u' '));
+            ins.exec();
+        }
+        auto rows = [&](bool full) {
+            st::db::Query q(db.get(), QString(kQuickSearchSQL).replace("(Revision_id)", "(1)"));
+            const QuickSearchForms f = MakeQuickSearchForms(text);
+            BindQuickSearch(q, f);
+            if (full)
+                for (const char* o : {"oti1", "oti2", "oti3", "oti4"}) q.setParam(o, f.oti);
+            QList<int> out;
+            for (q.open(); !q.eof(); q.next()) out << q.field(0).toInt();
+            return out;
+        };
+        QCOMPARE(rows(false), rows(true));
+        // Value by value, both roads of the LIKE agree.
+        const QuickSearchForms f = MakeQuickSearchForms(text);
+        for (const QString& v : values)
+            for (const QString& p : {f.sti, f.oti, text})
+                QCOMPARE(st::db::LikeMatchFast(p, v), st::db::LikeMatch(p, v));
     }
 
     void historyGrowsAndRecallsAQuickSearch() {

@@ -69,7 +69,8 @@ inline QString DescribeBlock(const QTextBlock& b) {
     if (const QTextList* list = b.textList()) {
         const QTextListFormat lf = list->format();
         d << "list" + QString::number(-lf.style()) + " ind=" + QString::number(lf.indent());
-        if (st::text::ListStartOf(lf) != 1) d << "start=" + QString::number(st::text::ListStartOf(lf));
+        if (st::text::ListStartOf(lf) != 1)
+            d << "start=" + QString::number(st::text::ListStartOf(lf));
         if (lf.style() <= QTextListFormat::ListDecimal)
             d << "'" + lf.numberPrefix() + "#" + lf.numberSuffix() + "'";
     }
