@@ -53,7 +53,8 @@ const TextRow kTexts[] = {
      nullptr},  // expert dialog, password missing
     {TextId::dbNameMissing, nullptr, u"Unable to find DB_Name in section [Names] of ", nullptr,
      u"Nemoћno naisќ meno databбzii v sekcнi [Names] z "},  // database name missing
-    {TextId::noEntryFound, nullptr, u"No entry is found", u"Naљel nisem nobenega zapisa", u"Nenalezeno zadanie"},
+    {TextId::noEntryFound, nullptr, u"No entry is found", u"Naљel nisem nobenega zapisa",
+     u"Nenalezeno zadanie"},
 };
 
 const TextRow& row(TextId id) {

@@ -57,9 +57,7 @@ struct QueryCloser {
 }  // namespace
 
 TfrmSearchResults::TfrmSearchResults(const EditionSwitches& ed, QWidget* parent)
-    : QWidget(parent),
-      queEccLike(nullptr, st::search::kQuickSearchSQL),
-      ed_(ed) {
+    : QWidget(parent), queEccLike(nullptr, st::search::kQuickSearchSQL), ed_(ed) {
     setObjectName(QStringLiteral("frmSearchResults"));
     setMinimumHeight(294);
     auto* root = new QVBoxLayout(this);
@@ -238,7 +236,8 @@ TfrmSearchResults::TfrmSearchResults(const EditionSwitches& ed, QWidget* parent)
     connect(btSearch, &QPushButton::clicked, this, &TfrmSearchResults::btSearchClick);
     connect(btDetails, &QPushButton::clicked, this, &TfrmSearchResults::btDetailsClick);
     connect(BtnFirst, &QPushButton::clicked, this, [this] { ashPrevi->thlFound.MarkFirst(); });
-    connect(BtnPrevious, &QPushButton::clicked, this, [this] { ashPrevi->thlFound.MarkPrevious(); });
+    connect(BtnPrevious, &QPushButton::clicked, this,
+            [this] { ashPrevi->thlFound.MarkPrevious(); });
     connect(BtnNext, &QPushButton::clicked, this, [this] { ashPrevi->thlFound.MarkNext(); });
     connect(BtnLast, &QPushButton::clicked, this, [this] { ashPrevi->thlFound.MarkLast(); });
     connect(BtnFirstInList, &QPushButton::clicked, this, [this] { trView->MarkFirst(); });
@@ -322,19 +321,19 @@ void TfrmSearchResults::OpenBases() {
     qryWork.setDatabase(db);
     trView->SetDatabase(db);
     if (dm) trView->setLanguageNumber(dm->languageNumber());
-    trView->FillHeads();                                            // 1
-    trView->FoundColor = st::text::colours::hitOwn;                 // 2
+    trView->FillHeads();                             // 1
+    trView->FoundColor = st::text::colours::hitOwn;  // 2
     trView->shabs = &HiliShabs;
-    trButtons->RegisterMe(trView);                                  // 3
+    trButtons->RegisterMe(trView);                                                            // 3
     trView->addShower(st::tree::proArShower::of(this, &TfrmSearchResults::ShowViewedEntry));  // 4
-    ashPrevi->ReadRules(QStringLiteral("ParamSet01"), IniFile::currentPath());              // 5
+    ashPrevi->ReadRules(QStringLiteral("ParamSet01"), IniFile::currentPath());                // 5
     ashPrevi->setPatterns(&HiliShabs);
     ashPrevi->SetPapaValue(trView, false);
     // 6-8 and 10: the synonym panel, the notes, the list strip and the
     // pictures are wired by their own frames.
     wired_ = true;
-    chkQuickViewClick();                                            // 9
-    trView->OpenTable();                                            // 11
+    chkQuickViewClick();  // 9
+    trView->OpenTable();  // 11
 }
 
 QWidget* TfrmSearchResults::textViewerOf(int page) const {
@@ -362,8 +361,9 @@ void TfrmSearchResults::pgcTextPictChange() {
     if (!wired_) return;
     QWidget* page = pgcTextPict->currentWidget();
     if (page != tshText && page != tshText2) return;
-    ashPrevi->ReadRules(page == tshText ? QStringLiteral("ParamSet01") : QStringLiteral("ParamSet02"),
-                        IniFile::currentPath());
+    ashPrevi->ReadRules(
+        page == tshText ? QStringLiteral("ParamSet01") : QStringLiteral("ParamSet02"),
+        IniFile::currentPath());
     if (pnlText->parentWidget() != page) {
         pnlText->setParent(page);
         page->layout()->addWidget(pnlText);
@@ -377,7 +377,9 @@ void TfrmSearchResults::sshPreviShow() {
     Splitter4->setSizes({Splitter4->height() * 3 / 4, Splitter4->height() / 4});
 }
 
-void TfrmSearchResults::sshPreviHide() { Panel7->hide(); }
+void TfrmSearchResults::sshPreviHide() {
+    Panel7->hide();
+}
 
 // ---- start-up -------------------------------------------------------------
 
@@ -438,7 +440,9 @@ void TfrmSearchResults::ShowSelectorResults() {
         FillTree(*dsWork);
 }
 
-void TfrmSearchResults::btCloseClick() { close(); }
+void TfrmSearchResults::btCloseClick() {
+    close();
+}
 
 void TfrmSearchResults::closeEvent(QCloseEvent* e) {
     // Closing the main window ends the program; nothing is saved.
@@ -556,7 +560,8 @@ void TfrmSearchResults::AddViewedEntry(int node, int nid) {
     }
     QString code;
     trView->OpenTable();
-    if (trView->tblEntries.findKey({nid})) code = trView->GetFieldText(QStringLiteral("Entry_Short"));
+    if (trView->tblEntries.findKey({nid}))
+        code = trView->GetFieldText(QStringLiteral("Entry_Short"));
     trView->CloseTable();
     if (code.isEmpty()) code = MakeNodeNumber(node);
     RightHistory->insertItem(0, text_hist_Right1 + code + text_hist_Right2, node);
@@ -578,8 +583,8 @@ QString TfrmSearchResults::MakeNodeNumber(int node) const {
 // ---- history --------------------------------------------------------------
 
 void TfrmSearchResults::PushHistory(st::db::Query& query, const QString& caption) {
-    const int index = history.push(&query, &query == &queAdvan, Edit1->text(),
-                                   !btSearch->isEnabled(), HiliShabs);
+    const int index =
+        history.push(&query, &query == &queAdvan, Edit1->text(), !btSearch->isEnabled(), HiliShabs);
     LeftHistory->insertItem(0, caption, index);
     LeftHistory->setCurrentIndex(0);
 }

@@ -35,7 +35,7 @@ namespace st::app {
 constexpr int WM_DEFERREDSTART = 1158;
 constexpr int WM_LOGINSTATE = 1157;
 class DeferredStartEvent : public QEvent {
-public:
+  public:
     static QEvent::Type eventType() { return QEvent::Type(QEvent::User + WM_DEFERREDSTART); }
     DeferredStartEvent() : QEvent(eventType()) {}
 };
@@ -44,7 +44,7 @@ public:
 // the right, buttons at the top, the search row at the bottom.
 class TfrmSearchResults : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit TfrmSearchResults(const EditionSwitches& ed = kEdition, QWidget* parent = nullptr);
     ~TfrmSearchResults() override;
 
@@ -136,15 +136,15 @@ public:
     bool isDefault() const { return searchDefault_; }
 
     // Composed texts.
-    QString text_tit_Entire, text_hist_Entire, text_tit_Search, text_hist_Search,
-        text_hist_Right1, text_hist_Right2;
+    QString text_tit_Entire, text_hist_Entire, text_tit_Search, text_hist_Search, text_hist_Right1,
+        text_hist_Right2;
 
-protected:
+  protected:
     bool event(QEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
 
-private:
+  private:
     void setCaption(const QString& caption);
     void setSearchBoxTyped(bool typed);
     QWidget* textViewerOf(int page) const;

@@ -23,7 +23,8 @@ namespace {
 QString paragraph(int n) {
     QString s;
     while (s.size() < 2000)
-        s += QStringLiteral("Обладнання %1 для насосів і компресорів, software та технології; ").arg(n);
+        s += QStringLiteral("Обладнання %1 для насосів і компресорів, software та технології; ")
+                 .arg(n);
     return s;
 }
 
@@ -44,7 +45,7 @@ void makeHeavy(Database& db) {
         st.step();
         st.reset();
     };
-    for (int i = 1; i <= 21; ++i) add(i, i - 1);  // a chain of 21: 20 ancestors above 21
+    for (int i = 1; i <= 21; ++i) add(i, i - 1);      // a chain of 21: 20 ancestors above 21
     for (int i = 0; i < 200; ++i) add(1000 + i, 20);  // 200 siblings of 21
     tr.commit();
 }
@@ -65,8 +66,9 @@ int main(int argc, char** argv) {
     QTemporaryDir dir;
     QFile ini(dir.filePath("SearchTool.ini"));
     ini.open(QIODevice::WriteOnly);
-    ini.write("[Heavy]\ntop_max=20\ndown_step_0=1\ntext_step_0=1\nafte_step_0=1\n"
-              "down_step_1=1\ntext_step_1=0\nafte_step_1=0\n");
+    ini.write(
+        "[Heavy]\ntop_max=20\ndown_step_0=1\ntext_step_0=1\nafte_step_0=1\n"
+        "down_step_1=1\ntext_step_1=0\nafte_step_1=0\n");
     ini.close();
 
     // The demo database with its own rules.

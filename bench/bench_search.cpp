@@ -12,6 +12,7 @@
 #include <QTreeView>
 #include <cstring>
 
+#include "bench/benchutil.h"
 #include "db/database.h"
 #include "db/query.h"
 #include "search/quicksearch.h"
@@ -19,23 +20,16 @@
 #include "tools/generator.h"
 #include "tree/treev.h"
 
+using st::bench::ms;
 using st::db::Database;
 
-namespace {
-
-double ms(const std::function<void()>& f) {
-    QElapsedTimer t;
-    t.start();
-    f();
-    return t.nsecsElapsed() / 1e6;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QTextStream out(stdout);
-    const QString path = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("/tmp/st_bench_100k.db");
+    const QString path =
+        argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("/tmp/st_bench_100k.db");
     if (!QFileInfo::exists(path)) {
         const double gen = ms([&] { st::tools::GenerateLargeDatabase(path, 100000); });
         out << "generated " << path << " in " << gen << " ms\n";
@@ -46,7 +40,8 @@ int main(int argc, char** argv) {
     std::vector<std::string> columns;
     size_t bytes = 0;
     {
-        st::db::Query q(db.get(), "select List_Title, Plain_Title, Plain_Text, Plain_After from List_Entries");
+        st::db::Query q(
+            db.get(), "select List_Title, Plain_Title, Plain_Text, Plain_After from List_Entries");
         for (q.open(); !q.eof(); q.next())
             for (int c = 0; c < 4; ++c) {
                 columns.push_back(q.field(c).toString().toStdString());
@@ -87,8 +82,10 @@ int main(int argc, char** argv) {
         });
         // The same SQL on SQLite's own LIKE (ASCII case only), as the shell runs it.
         QString sql = tree.ChangeSQL(st::search::kQuickSearchSQL);
-        for (const char* p : {":sti1", ":sti2", ":sti3", ":sti4"}) sql.replace(p, u'\'' + f.sti + u'\'');
-        for (const char* p : {":oti1", ":oti2", ":oti3", ":oti4"}) sql.replace(p, u'\'' + f.oti + u'\'');
+        for (const char* p : {":sti1", ":sti2", ":sti3", ":sti4"})
+            sql.replace(p, u'\'' + f.sti + u'\'');
+        for (const char* p : {":oti1", ":oti2", ":oti3", ":oti4"})
+            sql.replace(p, u'\'' + f.oti + u'\'');
         int shellHits = 0;
         const double shell = ms([&] {
             sqlite3_stmt* st = nullptr;
@@ -116,8 +113,8 @@ int main(int argc, char** argv) {
             while (shower.isComposing()) app.processEvents();
         });
         out << word << ": " << ourHits << " hits (shell " << shellHits << ", scan " << scanHits
-            << ")\n  scan " << scan << " ms | sqlite LIKE " << shell << " ms | ours: query " << query
-            << " ms (" << query / scan << "x scan), end to end " << whole << " ms\n";
+            << ")\n  scan " << scan << " ms | sqlite LIKE " << shell << " ms | ours: query "
+            << query << " ms (" << query / scan << "x scan), end to end " << whole << " ms\n";
     }
     sqlite3_close(raw);
     return 0;

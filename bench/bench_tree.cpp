@@ -6,10 +6,12 @@
 #include <QTextStream>
 #include <QTreeView>
 
+#include "bench/benchutil.h"
 #include "db/database.h"
 #include "db/query.h"
 #include "tree/treev.h"
 
+using st::bench::ms;
 using st::db::Database;
 using st::db::Query;
 
@@ -47,13 +49,6 @@ void makeList(Database& db) {
     grow(0, 0);
     while (next <= kEntries) add(1);
     tr.commit();
-}
-
-double ms(const std::function<void()>& f) {
-    QElapsedTimer t;
-    t.start();
-    f();
-    return t.nsecsElapsed() / 1e6;
 }
 
 }  // namespace

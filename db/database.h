@@ -96,13 +96,13 @@ class Transaction {
 // A deferred read transaction: many reads see one snapshot and skip the
 // per-statement locking. Does nothing inside an open transaction.
 class ReadTransaction {
-public:
+  public:
     explicit ReadTransaction(Database* db);
     ~ReadTransaction();
     ReadTransaction(const ReadTransaction&) = delete;
     ReadTransaction& operator=(const ReadTransaction&) = delete;
 
-private:
+  private:
     Database* db_ = nullptr;
 };
 

@@ -129,7 +129,8 @@ void foldUtf8Bytes(const unsigned char* p, int n, std::string& out) {
         int extra = b >= 0xF0 ? 3 : b >= 0xE0 ? 2 : b >= 0xC0 ? 1 : 0;
         char32_t c = b & (extra == 3 ? 0x07 : extra == 2 ? 0x0F : 0x1F);
         const unsigned char* q = p + 1;
-        for (; extra > 0 && q < end && (*q & 0xC0) == 0x80; --extra, ++q) c = (c << 6) | (*q & 0x3F);
+        for (; extra > 0 && q < end && (*q & 0xC0) == 0x80; --extra, ++q)
+            c = (c << 6) | (*q & 0x3F);
         if (extra != 0 || (b & 0xC0) == 0x80) {  // not valid UTF-8: the byte as it is
             *o++ = char(b);
             ++p;
@@ -199,7 +200,9 @@ bool matchSimple(const CompiledLike& c, const std::string& v) {
     return true;
 }
 
-void deleteCompiled(void* p) { delete static_cast<CompiledLike*>(p); }
+void deleteCompiled(void* p) {
+    delete static_cast<CompiledLike*>(p);
+}
 
 void likeFunc(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     for (int i = 0; i < argc; ++i)

@@ -48,8 +48,10 @@ QString MakeNodeNumber(const QStringList& captionsUpward) {
         if (blank >= 0) {
             k = blank + 1;  // counted from 1
             c = c.left(blank);
-            if (k > 1 && c.endsWith(u')')) c.back() = u'.';
-            else if (c.endsWith(u':')) c.chop(1);
+            if (k > 1 && c.endsWith(u')'))
+                c.back() = u'.';
+            else if (c.endsWith(u':'))
+                c.chop(1);
         } else {
             k = c.size();
         }
@@ -64,8 +66,8 @@ QString MakeNodeNumber(const QStringList& captionsUpward) {
     return text;
 }
 
-int SearchHistory::push(st::db::Query* q, bool isAdvanced, const QString& boxText,
-                        bool boxDisabled, const QStringList& patterns) {
+int SearchHistory::push(st::db::Query* q, bool isAdvanced, const QString& boxText, bool boxDisabled,
+                        const QStringList& patterns) {
     if (SavedNum >= SavedSearch.size()) SavedSearch.resize(SavedNum + 10);
     SaveHist& h = SavedSearch[SavedNum];
     h.qrys = q;

@@ -37,15 +37,15 @@ QString MakeNodeNumber(const QStringList& captionsUpward);
 // One recorded search of the history.
 struct SaveHist {
     st::db::Query* qrys = nullptr;
-    QVariant vals;  // the advanced query's text, or the first parameter's value, or 0
-    QString nams;   // the search box text
+    QVariant vals;      // the advanced query's text, or the first parameter's value, or 0
+    QString nams;       // the search box text
     bool nona = false;  // the box showed a caption, not a typed text
     QStringList hilis;
 };
 
 // The searches made since start-up, never removed; the array grows by 10.
 class SearchHistory {
-public:
+  public:
     SearchHistory() { SavedSearch.resize(10); }
     // Records a search; returns its index.
     int push(st::db::Query* q, bool isAdvanced, const QString& boxText, bool boxDisabled,

@@ -1,10 +1,13 @@
 #include "text/arshower.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QAction>
 #include <QCoreApplication>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QStackedLayout>
+#include <QTextBlock>
+#include <QTextLayout>
 
 #include "app/inifile.h"
 #include "app/resourceset.h"
@@ -42,6 +45,7 @@ TfamArShower::TfamArShower(QWidget* parent)
     mmBlanc->setReadOnly(true);
     mmBlanc->setStyleSheet(QStringLiteral("background: rgb(192, 255, 255);"));
     reTester->hide();
+    redText->viewport()->installEventFilter(this);
     stack_->addWidget(mmBlanc);
     stack_->addWidget(redText);
     stack_->setCurrentWidget(mmBlanc);  // hidden until attached
@@ -61,6 +65,24 @@ TfamArShower::TfamArShower(QWidget* parent)
         steDots[size_t(i)] = st::app::ResourceSet::current()
                                  .find(QStringLiteral("RichText"), QString::fromLatin1(names[i]))
                                  .value_or(QByteArray());
+}
+
+bool TfamArShower::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == redText->viewport()) {
+        switch (e->type()) {
+            case QEvent::Resize:
+                if (keepShownInPlace_ && fCompleted) ScrollToShown();
+                break;
+            case QEvent::Wheel:
+            case QEvent::MouseButtonPress:
+            case QEvent::KeyPress:
+                keepShownInPlace_ = false;
+                break;
+            default:
+                break;
+        }
+    }
+    return TfamViewer::eventFilter(watched, e);
 }
 
 TfamArShower::~TfamArShower() {
@@ -120,6 +142,7 @@ bool TfamArShower::pumpEvents() {
 
 void TfamArShower::OpenSources() {
     if (fTabOpen || !papa) return;
+    snapshot_.emplace(papa->database());
     papa->OpenTable();
     if (fPartial) {
         tblText.open();
@@ -136,6 +159,7 @@ void TfamArShower::CloseSources() {
         tblAfter.close();
     }
     if (papa) papa->CloseTable();
+    snapshot_.reset();
 }
 
 void TfamArShower::msRedraw() {
@@ -179,6 +203,9 @@ void TfamArShower::msRedraw() {
     stack_->setCurrentWidget(redText);
     ScrollToShown();
     PlaceFoundMarks();
+    // A view that was just moved or resized lays out again: until the user
+    // touches it, the shown entry keeps its place at the top.
+    keepShownInPlace_ = true;
     if (prcPostShow) prcPostShow(this);
 }
 
@@ -207,8 +234,9 @@ rule TfamArShower::levelRule(int k, int type) const {
 }
 
 int TfamArShower::entryType(int e) {
-    return papa->tblEntries.findKey({e}) ? papa->tblEntries.field(QStringLiteral("Entry_type")).toInt()
-                                         : 0;
+    return papa->tblEntries.findKey({e})
+               ? papa->tblEntries.field(QStringLiteral("Entry_type")).toInt()
+               : 0;
 }
 
 void TfamArShower::ComposeFromTop() {
@@ -216,8 +244,8 @@ void TfamArShower::ComposeFromTop() {
     const int top = ladder_id[size_t(k)];
     const int type = entryType(top);
     int b = 0, c = 0, sub = -1;
-    ComposeEntry(top, levelRule(k, type), 0, k == 0 ? colours::own : colours::context, true, type, b,
-                 c, sub);
+    ComposeEntry(top, levelRule(k, type), 0, k == 0 ? colours::own : colours::context, true, type,
+                 b, c, sub);
     if (fRestart) return;
     ComposeChildren(top, al_rulls[size_t(k)], true, sub, type, b, c);
 }
@@ -388,9 +416,9 @@ int TfamArShower::ComposeChildren(int p, const rule& parentRule, bool onPath, in
         if (q > 0) {
             const int qt = papa->tblEntries.field(QStringLiteral("Entry_type")).toInt();
             int sub = -1;
-            int total = ComposeEntry(q, levelRule(nust, qt), position,
-                                     nust == 0 ? colours::own : colours::context, true, qt, b, c,
-                                     sub);
+            int total =
+                ComposeEntry(q, levelRule(nust, qt), position,
+                             nust == 0 ? colours::own : colours::context, true, qt, b, c, sub);
             if (!fRestart) total += ComposeChildren(q, al_rulls[size_t(nust)], true, sub, qt, b, c);
             return total;
         }
@@ -453,10 +481,15 @@ void TfamArShower::ScrollToShown() {
         else if (it.isText)
             at = it.spText;
         if (at < 0) return;
-        redText->document()->size();  // the whole layout, so the scroll range is final
+        QTextDocument* doc = redText->document();
+        doc->size();  // the whole layout, so the scroll range is final
         redText->setSelection(at, 0);
-        const int y = redText->charPosition(at).y() + redText->scrollPosition();
-        redText->setScrollPosition(std::clamp(y - 10, 0, redText->scrollRange()));
+        // Where the position stands in the document, whatever is scrolled now.
+        const QTextBlock block = doc->findBlock(at);
+        const QTextLine line = block.layout()->lineForTextPosition(at - block.position());
+        const qreal y =
+            doc->documentLayout()->blockBoundingRect(block).top() + (line.isValid() ? line.y() : 0);
+        redText->setScrollPosition(std::clamp(int(y) - 10, 0, redText->scrollRange()));
         return;
     }
 }
@@ -476,7 +509,7 @@ void TfamArShower::PlaceFoundMarks() {
             last = h.id1;
         }
         if (!item) continue;
-        const int start = h.tpp == hilTitle ? item->spTitle
+        const int start = h.tpp == hilTitle  ? item->spTitle
                           : h.tpp == hilText ? item->spText
                                              : item->spAfte;
         h.scrpos = start + h.star - 1;

@@ -6,6 +6,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "db/query.h"
 #include "db/tablecursor.h"
@@ -41,9 +42,9 @@ struct idpo {
 
 // The composition rule of one ladder level.
 struct rule {
-    int down = 0;  // generations of sub-entries shown
-    int text = -1; // generations whose text is shown (the entry itself is 0)
-    int afte = -1; // the same for after-texts
+    int down = 0;   // generations of sub-entries shown
+    int text = -1;  // generations whose text is shown (the entry itself is 0)
+    int afte = -1;  // the same for after-texts
 };
 
 // Colours of the composed text.
@@ -61,7 +62,7 @@ inline const QColor hitOther(255, 128, 192);
 // run between steps, and starts over when a new entry or new rules arrive.
 class TfamArShower : public st::tree::TfamViewer {
     Q_OBJECT
-public:
+  public:
     explicit TfamArShower(QWidget* parent = nullptr);
     ~TfamArShower() override;
 
@@ -111,7 +112,10 @@ public:
     dynar_HiliCoo tersHil;
     int terskvo = 0;
 
-private:
+  protected:
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+  private:
     void OpenSources();
     void CloseSources();
     bool pumpEvents();  // lets pending events run; true when a restart is due
@@ -132,7 +136,9 @@ private:
     int entryType(int e);
 
     QStackedLayout* stack_;
+    std::optional<st::db::ReadTransaction> snapshot_;  // one read lock for a whole run
     bool posted_ = false;
+    bool keepShownInPlace_ = false;
 };
 
 }  // namespace st::text

@@ -1,5 +1,7 @@
 #include "text/richfields.h"
 
+#include <QTextDocument>
+
 #include "db/query.h"
 #include "db/tablecursor.h"
 #include "text/codepage.h"
@@ -45,7 +47,9 @@ void SaveRichToField(const TRichView* view, st::db::TableCursor& table, const QS
     table.setField(column, RichFieldValue(view));
 }
 
-QString GetRichPlainText(const TRichView* view) { return view->plainText(); }
+QString GetRichPlainText(const TRichView* view) {
+    return view->plainText();
+}
 
 bool InsertRtfAtCaret(TRichView* view, const QByteArray& rtf, const QColor& color) {
     const int s = view->selStart();
@@ -65,8 +69,11 @@ bool InsertRtfAtCaret(TRichView* view, const QByteArray& rtf, const QColor& colo
     view->setSelection(s, e - s);
     view->setSelColor(color);
     if (CharsetOverride() >= 0) view->setSelCharset(CharsetOverride());
-    const QString text = view->plainText();
-    if (e - s >= 2 && text[e - 1] == u'\n' && text[e - 2] == u'\n') {
+    // Two paragraph ends before e keep one (read where they stand, not
+    // through the whole text: composition inserts hundreds of values).
+    const QTextDocument* doc = view->document();
+    if (e - s >= 2 && doc->characterAt(e - 1) == QChar::ParagraphSeparator &&
+        doc->characterAt(e - 2) == QChar::ParagraphSeparator) {
         view->setSelection(e - 1, 1);
         view->replaceSelection(QString());
         --e;
@@ -96,7 +103,7 @@ bool InsertFieldRtf(TRichView* view, const st::db::TableCursor& data, const QStr
 
 void EnsureBreakBeforeCaret(TRichView* view) {
     const int s = view->selStart();
-    if (s > 0 && view->plainText()[s - 1] != u'\n') {
+    if (s > 0 && view->document()->characterAt(s - 1) != QChar::ParagraphSeparator) {
         view->setSelection(s, 0);
         view->replaceSelection(QStringLiteral("\r"));
         view->setSelection(s + 1, 0);

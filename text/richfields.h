@@ -17,11 +17,11 @@ class TRichView;
 // that ends a short chunk, or the whole value, is not handed over (stored
 // values and the built-in snippets end with one).
 class RichStreamReader {
-public:
+  public:
     explicit RichStreamReader(QByteArray value) : value_(std::move(value)) {}
     qint64 read(char* buffer, qint64 max);
 
-private:
+  private:
     QByteArray value_;
     qint64 pos_ = 0;
 };

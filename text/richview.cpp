@@ -9,8 +9,8 @@
 #include <QTextBlock>
 #include <QTextDocumentFragment>
 #include <QTextLayout>
-#include <cctype>
 #include <QTextList>
+#include <cctype>
 #include <memory>
 
 #include "text/codepage.h"
@@ -23,8 +23,12 @@ namespace {
 
 // Block lengths are kept in the document's pixels at 96 dpi: 15 twips each.
 constexpr double kTwipsPerPixel = 15.0;
-int toTwips(qreal px) { return qRound(px * kTwipsPerPixel); }
-qreal toPixels(int twips) { return twips / kTwipsPerPixel; }
+int toTwips(qreal px) {
+    return qRound(px * kTwipsPerPixel);
+}
+qreal toPixels(int twips) {
+    return twips / kTwipsPerPixel;
+}
 
 // Marks blanks the word-break rule keeps together, shown as no-break spaces
 // so that line wrapping honours the rule.
@@ -79,14 +83,18 @@ TRichView::TRichView(QWidget* parent) : QTextEdit(parent) {
     });
 }
 
-int TRichView::selStart() const { return textCursor().selectionStart(); }
+int TRichView::selStart() const {
+    return textCursor().selectionStart();
+}
 
 int TRichView::selLength() const {
     const QTextCursor c = textCursor();
     return c.selectionEnd() - c.selectionStart();
 }
 
-int TRichView::textLength() const { return document()->characterCount() - 1; }
+int TRichView::textLength() const {
+    return document()->characterCount() - 1;
+}
 
 void TRichView::setSelection(int start, int length) {
     const int n = textLength();
@@ -98,9 +106,13 @@ void TRichView::setSelection(int start, int length) {
     setTextCursor(c);
 }
 
-QString TRichView::plainText() const { return viewText(document()->toPlainText()); }
+QString TRichView::plainText() const {
+    return viewText(document()->toPlainText());
+}
 
-QString TRichView::selectedPlainText() const { return viewText(textCursor().selectedText()); }
+QString TRichView::selectedPlainText() const {
+    return viewText(textCursor().selectedText());
+}
 
 void TRichView::replaceSelection(const QString& plain) {
     QTextCursor c = textCursor();
@@ -142,7 +154,9 @@ void TRichView::setSelCharset(int charset) {
     c.mergeCharFormat(f);
 }
 
-int TRichView::selCharset() const { return CharsetOf(formatAtSelection(this)); }
+int TRichView::selCharset() const {
+    return CharsetOf(formatAtSelection(this));
+}
 
 bool TRichView::insertRtfStream(const ChunkSource& source, qint64 chunkSize) {
     QByteArray all;
@@ -281,8 +295,9 @@ void TRichView::setSelFontSize(qreal points) {
 
 int TRichView::selFontHeight() const {
     const QTextCharFormat f = formatAtSelection(this);
-    const qreal pt = f.hasProperty(QTextFormat::FontPointSize) ? f.fontPointSize()
-                                                               : document()->defaultFont().pointSizeF();
+    const qreal pt = f.hasProperty(QTextFormat::FontPointSize)
+                         ? f.fontPointSize()
+                         : document()->defaultFont().pointSizeF();
     return qRound(pt * 20);
 }
 
@@ -292,13 +307,21 @@ QPoint TRichView::charPosition(int position) const {
     return cursorRect(c).topLeft();
 }
 
-int TRichView::visibleHeight() const { return viewport()->height(); }
+int TRichView::visibleHeight() const {
+    return viewport()->height();
+}
 
-int TRichView::scrollPosition() const { return verticalScrollBar()->value(); }
+int TRichView::scrollPosition() const {
+    return verticalScrollBar()->value();
+}
 
-void TRichView::setScrollPosition(int y) { verticalScrollBar()->setValue(y); }
+void TRichView::setScrollPosition(int y) {
+    verticalScrollBar()->setValue(y);
+}
 
-int TRichView::scrollRange() const { return verticalScrollBar()->maximum(); }
+int TRichView::scrollRange() const {
+    return verticalScrollBar()->maximum();
+}
 
 void TRichView::setWordBreakRule(WordBreakRule rule) {
     custom_ = std::move(rule);
@@ -366,7 +389,8 @@ void TRichView::applyWrapRule() {
         QTextCharFormat f = c.charFormat();
         const bool marked = f.boolProperty(kKeptBlank);
         const bool keep = custom_ && now == u' ' && custom_(text, i, wbIsDelimiter) == 0;
-        const bool release = marked && now == QChar::Nbsp && (!custom_ || custom_(text, i, wbIsDelimiter));
+        const bool release =
+            marked && now == QChar::Nbsp && (!custom_ || custom_(text, i, wbIsDelimiter));
         if (!keep && !release) continue;
         if (keep)
             f.setProperty(kKeptBlank, true);

@@ -48,7 +48,7 @@ struct RenderResult {
 // text, the selection and every stored mark.
 class TRichView : public QTextEdit {
     Q_OBJECT
-public:
+  public:
     explicit TRichView(QWidget* parent = nullptr);
 
     // Selection; the caret is a selection of length 0.
@@ -109,11 +109,11 @@ public:
     // painter is given and measuring otherwise.
     RenderResult renderRange(int from, int to, const QRect& twips, QPainter* painter) const;
 
-protected:
+  protected:
     void mouseDoubleClickEvent(QMouseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
 
-private:
+  private:
     void applyWrapRule();
     QTextCursor rangeCursor(int from, int to) const;
 

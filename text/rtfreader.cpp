@@ -120,6 +120,7 @@ namespace {
 constexpr int kMaxDepth = 1000;         // deeper groups keep their text, not their formatting
 constexpr int kMaxNameLength = 256;     // font names
 constexpr int kMaxTableSize = 1 << 16;  // fonts, colours, lists
+constexpr int kMaxListItems = 1000;
 constexpr qint64 kMaxImagePixels = 16 << 20;
 constexpr qint64 kMaxTotalPixels = 48 << 20;
 
@@ -782,6 +783,7 @@ class Reader {
     QString pendingListText_;
     QHash<qint64, QPointer<QTextList>> lsLists_;
     QPointer<QTextList> pnList_;
+    QHash<const QTextList*, int> listItems_;
     PnProps pnListProps_;
 
     // pictures
@@ -1564,11 +1566,21 @@ void Reader::ApplyBlock(const ParaProps& pp, const QString& listText) {
         if (have) have->remove(block);
         return;
     }
+    // Qt revisits every item of a list when one joins: a long list goes on
+    // in a new one that numbers on.
+    if (*slot && listItems_.value(slot->data()) >= kMaxListItems) {
+        SetListStart(lf, ListStartOf((*slot)->format()) + kMaxListItems);
+        slot->clear();
+    }
     if (!*slot) {
         *slot = cursor_.createList(lf);
+        listItems_[slot->data()] = 1;
         return;
     }
-    if (have != *slot) (*slot)->add(block);
+    if (have != *slot) {
+        (*slot)->add(block);
+        ++listItems_[slot->data()];
+    }
 }
 
 void Reader::CommitFont() {

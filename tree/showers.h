@@ -8,7 +8,7 @@ namespace st::tree {
 // A viewer callback bound to an object: (entry id, reload). Two callbacks are
 // one registration when both the method and the object are the same.
 class proArShower {
-public:
+  public:
     proArShower() = default;
     template <class T>
     static proArShower of(T* object, void (T::*method)(int nid, bool freget)) {
@@ -31,7 +31,7 @@ public:
         return object_ == o.object_ && method_ == o.method_;
     }
 
-private:
+  private:
     const void* object_ = nullptr;
     QByteArray method_;
     std::function<void(int, bool)> call_;

@@ -11,7 +11,7 @@ class TfamTreeV;
 // The level buttons above the tree: "1" ... "5", "Все", "-", "+".
 class TfamTreeButt : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit TfamTreeButt(QWidget* parent = nullptr);
     void RegisterMe(TfamTreeV* cpa);
 

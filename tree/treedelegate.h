@@ -8,12 +8,12 @@ class TfamTreeV;
 // Draws a node as usual, then, for hit nodes, the characters of every
 // pattern hit over it in the frame's FoundColor.
 class TreeHitDelegate : public QStyledItemDelegate {
-public:
+  public:
     explicit TreeHitDelegate(TfamTreeV* frame);
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;
 
-private:
+  private:
     TfamTreeV* frame_;
 };
 

@@ -47,7 +47,9 @@ void EntryTreeModel::beginFill() {
     byIdValid_ = false;
 }
 
-void EntryTreeModel::endFill() { endResetModel(); }
+void EntryTreeModel::endFill() {
+    endResetModel();
+}
 
 int EntryTreeModel::append(int parent, int data, const QString& caption) {
     Node n;
@@ -113,7 +115,9 @@ int EntryTreeModel::rowCount(const QModelIndex& parent) const {
     return int(parent.isValid() ? nodes_[parent.internalId()].kids.size() : roots_.size());
 }
 
-int EntryTreeModel::columnCount(const QModelIndex&) const { return 1; }
+int EntryTreeModel::columnCount(const QModelIndex&) const {
+    return 1;
+}
 
 QVariant EntryTreeModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid()) return {};

@@ -13,7 +13,7 @@ namespace st::tree {
 // the pre-order and walks, hit navigation and id look-ups stay cheap.
 class EntryTreeModel : public QAbstractItemModel {
     Q_OBJECT
-public:
+  public:
     struct Node {
         int data = 0;     // +id hit, -id context, 0 placeholder
         int parent = -1;  // -1: a root
@@ -54,7 +54,7 @@ public:
     static constexpr int NodeDataRole = Qt::UserRole + 1;
     static const QColor kContextColor;
 
-private:
+  private:
     std::vector<Node> nodes_;
     QList<int> roots_;
     mutable QHash<int, int> byId_;  // built on first look-up after a change

@@ -38,7 +38,9 @@ RepaintSuspender::RepaintSuspender(QWidget* w) : w_(w), was_(w->updatesEnabled()
     w_->setUpdatesEnabled(false);
 }
 
-RepaintSuspender::~RepaintSuspender() { w_->setUpdatesEnabled(was_); }
+RepaintSuspender::~RepaintSuspender() {
+    w_->setUpdatesEnabled(was_);
+}
 
 // One record of a result set or of the cursor.
 struct TfamTreeV::Row {
@@ -142,7 +144,9 @@ QString TfamTreeV::ChangeSQL(const QString& text) const {
     return text.left(open) + liVisibles + text.mid(close);
 }
 
-void TfamTreeV::ChangeSQL(Query& q) const { q.setSQL(ChangeSQL(q.sql())); }
+void TfamTreeV::ChangeSQL(Query& q) const {
+    q.setSQL(ChangeSQL(q.sql()));
+}
 
 void TfamTreeV::Make_liVisibles() {
     QString s = liShowHeads ? QStringLiteral("0,Entry_id") : QString();
@@ -169,8 +173,9 @@ void TfamTreeV::clearSelection() {
 
 int TfamTreeV::insertNode(const Row& r, int data, int& depth, std::pair<int, int>* path) {
     // Past 14 levels a node goes under the level-12 node and is not pushed.
-    const int parentNode = depth == 0 ? -1 : depth >= kPathLevels ? path[12].second
-                                                                  : path[depth - 1].second;
+    const int parentNode = depth == 0             ? -1
+                           : depth >= kPathLevels ? path[12].second
+                                                  : path[depth - 1].second;
     static const Query none;
     const int node = model_->append(parentNode, data, MakeTreeString(none, r.title));
     if (r.pictureKey == 1) model_->setNodeState(node, data > 0 ? 2 : 3);
@@ -188,13 +193,15 @@ void TfamTreeV::FillTree1(Query& queEcc, TLAutoExpand rulExpand) {
         clearSelection();
         model_->beginFill();
         FullShown = whole;
-        if (!queEcc.isOpen()) queEcc.open();
-        else queEcc.first();
+        if (!queEcc.isOpen())
+            queEcc.open();
+        else
+            queEcc.first();
         if (queEcc.eof()) {
             static const st::app::WordTable noWords;
-            model_->append(-1, 0,
-                           st::app::ComposeText(st::app::TextId::noEntryFound, languageNumber_,
-                                                noWords));
+            model_->append(
+                -1, 0,
+                st::app::ComposeText(st::app::TextId::noEntryFound, languageNumber_, noWords));
             model_->endFill();
             clearSelection();
             isBlockShow = false;
@@ -271,7 +278,8 @@ void TfamTreeV::FillTree1(Query& queEcc, TLAutoExpand rulExpand) {
                     missing.append(readCursor());
                     p = missing.back().parent;
                 }
-                for (qsizetype i = missing.size() - 1; i >= 0; --i) place(missing[i], -missing[i].id);
+                for (qsizetype i = missing.size() - 1; i >= 0; --i)
+                    place(missing[i], -missing[i].id);
                 place(r, r.id);
             }
         }
@@ -300,8 +308,10 @@ void TfamTreeV::FillTree0(Query& queEcc, TLAutoExpand) {
         qrySelectAll.close();
     }
     RepaintSuspender paused(trList);
-    if (!queEcc.isOpen()) queEcc.open();
-    else queEcc.first();
+    if (!queEcc.isOpen())
+        queEcc.open();
+    else
+        queEcc.first();
     const int cId = queEcc.fieldIndex(QStringLiteral("Entry_ID"));
     // Both sides are in document order: walk them in step.
     int a = queEcc.eof() ? -1 : queEcc.field(cId).toInt();
@@ -438,7 +448,8 @@ void TfamTreeV::BuildRevisionScreen(QWidget* scbDest) {
         }
         while (!stack.isEmpty() && stack.back().id != parentId) stack.removeLast();
         QWidget* container = stack.isEmpty() ? scbDest : static_cast<QWidget*>(stack.back().box);
-        QVBoxLayout* rows = stack.isEmpty() ? topStack : static_cast<QVBoxLayout*>(container->layout());
+        QVBoxLayout* rows =
+            stack.isEmpty() ? topStack : static_cast<QVBoxLayout*>(container->layout());
         QWidget* row;
         if (head.typ == 1) {
             row = new QWidget(container);
@@ -460,7 +471,8 @@ void TfamTreeV::BuildRevisionScreen(QWidget* scbDest) {
         }
         rows->addWidget(row);
         row->show();
-        if (head.typ == 0 && stack.size() < 10) stack.append({head.rev_id, static_cast<QGroupBox*>(row)});
+        if (head.typ == 0 && stack.size() < 10)
+            stack.append({head.rev_id, static_cast<QGroupBox*>(row)});
     }
     CloseTable();
 }
@@ -543,7 +555,9 @@ void TfamTreeV::NotifyAll(int id, bool reload) {
 
 // ---- display and navigation -----------------------------------------------
 
-int TfamTreeV::selectedNode() const { return model_->nodeOf(trList->currentIndex()); }
+int TfamTreeV::selectedNode() const {
+    return model_->nodeOf(trList->currentIndex());
+}
 
 void TfamTreeV::trListChange() {
     const int n = selectedNode();
@@ -656,9 +670,13 @@ void TfamTreeV::MarkNoPictures(int cuid) {
 
 namespace st::tree {
 
-QString TfamTreeV::MakePlaneString(const QString& sti) { return st::text::MakePlaneString(sti); }
+QString TfamTreeV::MakePlaneString(const QString& sti) {
+    return st::text::MakePlaneString(sti);
+}
 
-QString TfamTreeV::MakeSearchShab(const QString& sti) { return st::text::MakeSearchShab(sti); }
+QString TfamTreeV::MakeSearchShab(const QString& sti) {
+    return st::text::MakeSearchShab(sti);
+}
 
 QList<std::pair<int, int>> TfamTreeV::captionHits(const QString& caption) const {
     QList<std::pair<int, int>> hits;

@@ -20,12 +20,12 @@ namespace st::tree {
 // One list head with its visibility.
 struct TLRevsInfo {
     int rev_id = 0;
-    quint8 typ = 0;      // 1 a list, 0 a group of lists
-    bool fshow = true;   // visible
-    int trPosition = -1; // the head's tree node, -1 when not placed
-    QStringList syNames; // synonym kind names of the list, filled on first use
-    QList<int> syCodes;  // the kind codes of syNames
-    QList<int> rrids;    // referred revision of each kind
+    quint8 typ = 0;               // 1 a list, 0 a group of lists
+    bool fshow = true;            // visible
+    int trPosition = -1;          // the head's tree node, -1 when not placed
+    QStringList syNames;          // synonym kind names of the list, filled on first use
+    QList<int> syCodes;           // the kind codes of syNames
+    QList<int> rrids;             // referred revision of each kind
     QWidget* chbAsker = nullptr;  // its control on the list selector
     bool isSaved = false;
 };
@@ -39,7 +39,7 @@ using TTreeMaker = std::function<QString(const st::db::Query& qry, const QString
 // List_Entries, the list heads with their visibility and the viewer registry.
 class TfamTreeV : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit TfamTreeV(QWidget* parent = nullptr);
     ~TfamTreeV() override;
 
@@ -122,7 +122,7 @@ public:
     // The caption text of a node and the hits drawn in it: (start from 0, length).
     QList<std::pair<int, int>> captionHits(const QString& caption) const;
 
-private:
+  private:
     struct Row;
     int insertNode(const Row& r, int data, int& depth, std::pair<int, int>* path);
     void clearSelection();
@@ -135,11 +135,11 @@ private:
 
 // Repaint suspended for the lifetime of the object.
 class RepaintSuspender {
-public:
+  public:
     explicit RepaintSuspender(QWidget* w);
     ~RepaintSuspender();
 
-private:
+  private:
     QWidget* w_;
     bool was_;
 };

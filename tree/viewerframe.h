@@ -11,7 +11,7 @@ namespace st::tree {
 // frame is hidden and shown.
 class TfamViewer : public QWidget {
     Q_OBJECT
-public:
+  public:
     using QWidget::QWidget;
 
     virtual void SetPapaValue(TfamTreeV* cpa) { papa = cpa; }

@@ -49,22 +49,21 @@ class TestMainWindow : public QObject {
             out << QString::number(w->trView->model()->node(i).data);
         return out.join(u' ');
     }
-    void settle() {
-        QTRY_VERIFY(!w->ashPrevi->isComposing());
-    }
+    void settle() { QTRY_VERIFY(!w->ashPrevi->isComposing()); }
     void search(const QString& text) {
         w->Edit1->setText(text);
         w->btSearchClick();
         settle();
     }
 
-private slots:
+  private slots:
     void initTestCase() {
         st::tools::BuildDatabaseFromText(kFixture, dir.filePath("m.db"));
         QFile ini(dir.filePath("SearchTool.ini"));
         QVERIFY(ini.open(QIODevice::WriteOnly));
-        ini.write("[Names]\nDB_Name=m.db\n[ParamSet01]\ntop_max=1\ndown_step_0=1\ntext_step_0=1\n"
-                  "[ParamSet02]\ntop_max=0\ntext_step_0=0\n");
+        ini.write(
+            "[Names]\nDB_Name=m.db\n[ParamSet01]\ntop_max=1\ndown_step_0=1\ntext_step_0=1\n"
+            "[ParamSet02]\ntop_max=0\ntext_step_0=0\n");
         ini.close();
         oldCwd = QDir::currentPath();
         QDir::setCurrent(dir.path());

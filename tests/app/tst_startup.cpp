@@ -255,8 +255,8 @@ class TestStartup : public QObject {
         QTest::newRow("own set") << QByteArray("") << u"Закрити"_qs << u"Відфільтровано"_qs
                                  << u"Контрольні списки: довідка і пошук"_qs << "All entries";
         QTest::newRow("ENG is the own set")
-            << QByteArray("eng") << u"Закрити"_qs << u"Відфільтровано"_qs << u"Контрольні списки: довідка і пошук"_qs
-            << "All entries";
+            << QByteArray("eng") << u"Закрити"_qs << u"Відфільтровано"_qs
+            << u"Контрольні списки: довідка і пошук"_qs << "All entries";
         QTest::newRow("English module") << QByteArray("ENU") << "Close"
                                         << "Filtered"
                                         << "Control Lists: Reference and Search"

@@ -192,7 +192,8 @@ class TestDatabase : public QObject {
     }
 
     void queriesAreReusedWithNewTextAndParameters() {
-        Query q(db.get(), "select Entry_ID from List_Entries where Parent_ID=:pap order by Sort_Num");
+        Query q(db.get(),
+                "select Entry_ID from List_Entries where Parent_ID=:pap order by Sort_Num");
         q.setParam("pap", 10);
         q.open();
         QCOMPARE(q.field("Entry_ID").toInt(), 11);

@@ -11,21 +11,33 @@ using namespace st::search;
 
 class TestQuickSearch : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void forms_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("sti");
         QTest::addColumn<QString>("oti");
-        QTest::newRow("pump") << "pump" << "%PUMP%" << "%PUMP%";
-        QTest::newRow("%pump") << "%pump" << "%PUMP%" << "%PUMP%";
-        QTest::newRow("pump%") << "pump%" << "%PUMP%" << "%PUMP%";
-        QTest::newRow("blanks at the ends") << " pump " << "% PUMP %" << "% PUMP %";
+        QTest::newRow("pump") << "pump"
+                              << "%PUMP%"
+                              << "%PUMP%";
+        QTest::newRow("%pump") << "%pump"
+                               << "%PUMP%"
+                               << "%PUMP%";
+        QTest::newRow("pump%") << "pump%"
+                               << "%PUMP%"
+                               << "%PUMP%";
+        QTest::newRow("blanks at the ends") << " pump "
+                                            << "% PUMP %"
+                                            << "% PUMP %";
         QTest::newRow("accents") << u"Zürich"_qs << u"%ZÜRICH%"_qs << "%ZURICH%";
-        QTest::newRow("cyrillic look-alikes") << u"насос"_qs << "%HACOC%" << "%HACOC%";
-        QTest::newRow("percent alone") << "%" << "%" << "%";
-        QTest::newRow("quotes and runs") << u"«газ»  тиск"_qs << u"%\"ГAЗ\" TИCK%"_qs
-                                         << u"%\"ГAЗ\" TИCK%"_qs;
-        QTest::newRow("too long") << QString(30001, u'a') << "" << "";
+        QTest::newRow("cyrillic look-alikes") << u"насос"_qs << "%HACOC%"
+                                              << "%HACOC%";
+        QTest::newRow("percent alone") << "%"
+                                       << "%"
+                                       << "%";
+        QTest::newRow("quotes and runs")
+            << u"«газ»  тиск"_qs << u"%\"ГAЗ\" TИCK%"_qs << u"%\"ГAЗ\" TИCK%"_qs;
+        QTest::newRow("too long") << QString(30001, u'a') << ""
+                                  << "";
     }
     void forms() {
         QFETCH(QString, text);
@@ -80,16 +92,16 @@ private slots:
     }
     void speedUpsKeepTheRows() {
         QFETCH(QString, text);
-        const QStringList values = {"Pump unit",     u"НАСОС"_qs,      u"насоси"_qs,
-                                    u"Zürich"_qs,    "ZURICH",          "heat exchanger",
-                                    "exchanger heat", "",               "ab",
-                                    u"лазери"_qs,    u"Їжак ґава"_qs,  "PUMP"};
+        const QStringList values = {"Pump unit", u"НАСОС"_qs,      u"насоси"_qs,     u"Zürich"_qs,
+                                    "ZURICH",    "heat exchanger", "exchanger heat", "",
+                                    "ab",        u"лазери"_qs,     u"Їжак ґава"_qs,  "PUMP"};
         QTemporaryDir dir;
         auto db = st::db::Database::create(dir.filePath("r.db"));
         for (int i = 0; i < values.size(); ++i) {
-            st::db::Query ins(db.get(), "insert into List_Entries (Entry_ID, Revision_ID, "
-                                        "List_Title, Plain_Title, Sort_list, Sort_Num) values "
-                                        "(:id, 1, :t, :p, 1, :id)");
+            st::db::Query ins(db.get(),
+                              "insert into List_Entries (Entry_ID, Revision_ID, "
+                              "List_Title, Plain_Title, Sort_list, Sort_Num) values "
+                              "(:id, 1, :t, :p, 1, :id)");
             ins.setParam("id", i + 1);
             ins.setParam("t", values[i]);
             ins.setParam("p", st::text::MakePlaneString(u' ' + values[i] + u' '));
@@ -121,7 +133,8 @@ private slots:
         SearchHistory h;
         QCOMPARE(h.SavedSearch.size(), 10);
         BindQuickSearch(quick, MakeQuickSearchForms(u"Zürich"_qs));
-        for (int i = 0; i < 11; ++i) h.push(&quick, false, QStringLiteral("s%1").arg(i), false, {"P"});
+        for (int i = 0; i < 11; ++i)
+            h.push(&quick, false, QStringLiteral("s%1").arg(i), false, {"P"});
         QCOMPARE(h.SavedNum, 11);
         QCOMPARE(h.SavedSearch.size(), 20);
         QCOMPARE(h.SavedSearch[0].vals.toString(), u"%ZÜRICH%"_qs);  // the first parameter
@@ -131,7 +144,8 @@ private slots:
         BindQuickSearch(quick, MakeQuickSearchForms("pump"));
         // Recalling the quick search binds the stored plain form to all eight.
         h.restore(0, false);
-        for (const QString& p : quick.paramNames()) QCOMPARE(quick.param(p).toString(), u"%ZÜRICH%"_qs);
+        for (const QString& p : quick.paramNames())
+            QCOMPARE(quick.param(p).toString(), u"%ZÜRICH%"_qs);
         QCOMPARE(quick.paramNames().size(), 8);
         const SaveHist& adv = h.restore(a, true);
         QCOMPARE(advanced.sql(), QString("select 2"));

@@ -88,7 +88,7 @@ class TestArShower : public QObject {
         QTRY_VERIFY(!r.shower.isComposing());
     }
 
-private slots:
+  private slots:
     void initTestCase() {
         st::tools::BuildDatabaseFromText(kFixture, dir.filePath("c.db"));
         db = Database::open(dir.filePath("c.db"));
@@ -125,8 +125,7 @@ private slots:
             if (it.isText) seen << t.mid(it.spText, it.epText - it.spText).trimmed();
             if (it.isAfte) seen << t.mid(it.spAfte, it.epAfte - it.spAfte).trimmed();
         }
-        QCOMPARE(seen.join(u' '),
-                 QString("PT PX PA SAT ET EX WORD LINK EA SBT CAT CAX CAA CCT"));
+        QCOMPARE(seen.join(u' '), QString("PT PX PA SAT ET EX WORD LINK EA SBT CAT CAX CAA CCT"));
         QCOMPARE(r->shower.kvite, int(r->shower.items.size()));
     }
 
@@ -160,10 +159,10 @@ private slots:
         auto r = rig("Worked");
         r->patterns = {"WORD", "CAX", "PX"};
         compose(*r, 4);
-        QCOMPARE(colourAt(r->shower, "WORD"), colours::hitOwn);  // in the shown entry
-        QCOMPARE(colourAt(r->shower, "CAX"), colours::hitOther); // in a child
-        QCOMPARE(colourAt(r->shower, "PX"), colours::hitOther);  // in the parent
-        QCOMPARE(colourAt(r->shower, "LINK"), colours::termLink);     // a term link
+        QCOMPARE(colourAt(r->shower, "WORD"), colours::hitOwn);    // in the shown entry
+        QCOMPARE(colourAt(r->shower, "CAX"), colours::hitOther);   // in a child
+        QCOMPARE(colourAt(r->shower, "PX"), colours::hitOther);    // in the parent
+        QCOMPARE(colourAt(r->shower, "LINK"), colours::termLink);  // a term link
         // WORD is a term link too, and the hit colour wins.
         QCOMPARE(r->shower.thlFound.founkvo, 3);
         // Hits are placed and sorted by document position.
@@ -222,7 +221,8 @@ private slots:
     void scrollsToTheShownEntry() {
         QString json = R"({"entries": [{"kind": "list", "id": 1, "title": "L", "children": [)";
         for (int i = 0; i < 60; ++i)
-            json += QStringLiteral(R"({"id": %1, "title": "SIB%1", "text": "TEXT %1"},)").arg(i + 100);
+            json +=
+                QStringLiteral(R"({"id": %1, "title": "SIB%1", "text": "TEXT %1"},)").arg(i + 100);
         json += R"({"id": 999, "title": "LAST"}]}]})";
         QTemporaryDir d;
         st::tools::BuildDatabaseFromText(json.toUtf8(), d.filePath("s.db"));
@@ -246,7 +246,8 @@ private slots:
             if (target == 130)
                 QCOMPARE(y, 10);  // 10 pixels below the top
             else
-                QCOMPARE(a.redText->scrollPosition(), a.redText->scrollRange());  // not past the end
+                QCOMPARE(a.redText->scrollPosition(),
+                         a.redText->scrollRange());  // not past the end
         }
     }
 

@@ -51,7 +51,7 @@ class TestRichView : public QObject {
     Q_OBJECT
     QTemporaryDir dir;
 
-private slots:
+  private slots:
     void cleanup() { SetCharsetOverride(-1); }
 
     void positionsCountAParagraphEndAsOne() {
@@ -133,7 +133,8 @@ private slots:
         QTest::addColumn<QString>("chunks");
         QTest::newRow("nul at the end, one chunk") << QByteArray("abc\0", 4) << 8 << "abc|";
         QTest::newRow("nul ends the value exactly") << QByteArray("abc\0", 4) << 2 << "ab|c|";
-        QTest::newRow("nul inside stays") << QByteArray("a\0b", 3) << 2 << QString("a") + QChar(0) + "|b|";
+        QTest::newRow("nul inside stays")
+            << QByteArray("a\0b", 3) << 2 << QString("a") + QChar(0) + "|b|";
         QTest::newRow("no nul") << QByteArray("abcd") << 3 << "abc|d|";
     }
     void streamReaderDropsTheClosingNul() {
@@ -149,13 +150,12 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("inserted");
         QTest::newRow("empty") << QByteArray() << "" << false;
-        QTest::newRow("two paragraph ends keep one")
-            << QByteArray("{\\rtf1 a\\par\\par}") << "a\n" << true;
+        QTest::newRow("two paragraph ends keep one") << QByteArray("{\\rtf1 a\\par\\par}") << "a\n"
+                                                     << true;
         QTest::newRow("one paragraph end stays") << QByteArray("{\\rtf1 a\\par}") << "a\n" << true;
-        QTest::newRow("plain text falls back with a break")
-            << QByteArray("not rtf") << "not rtf\n" << true;
-        QTest::newRow("nul-terminated value")
-            << QByteArray("{\\rtf1 x}\0", 10) << "x" << true;
+        QTest::newRow("plain text falls back with a break") << QByteArray("not rtf") << "not rtf\n"
+                                                            << true;
+        QTest::newRow("nul-terminated value") << QByteArray("{\\rtf1 x}\0", 10) << "x" << true;
         QTest::newRow("cp1251 plain text")
             << QByteArray("\xcb\xe0\xe7\xe5\xf0") << u"Лазер\n"_qs << true;
     }
@@ -343,10 +343,13 @@ private slots:
         QVERIFY(pdf.open(QIODevice::ReadOnly));
         const QByteArray bytes = pdf.readAll();
         QVERIFY(bytes.startsWith("%PDF"));
-        QVERIFY(bytes.count("/Type /Page\n") + bytes.count("/Type /Page ") + bytes.count("/Type /Page>") >= 2);
+        QVERIFY(bytes.count("/Type /Page\n") + bytes.count("/Type /Page ") +
+                    bytes.count("/Type /Page>") >=
+                2);
         // The job title is the document's title, written in UTF-16.
         QByteArray title = "\xFE\xFF";
-        for (QChar c : QString("Entry 1A001")) title += char(c.unicode() >> 8), title += char(c.unicode() & 0xFF);
+        for (QChar c : QString("Entry 1A001"))
+            title += char(c.unicode() >> 8), title += char(c.unicode() & 0xFF);
         QVERIFY(bytes.contains(title) || bytes.contains(title.toHex().toUpper()) ||
                 bytes.contains("(Entry 1A001)"));
     }
@@ -354,14 +357,16 @@ private slots:
     void renderRangeMeasuresAndDraws() {
         TRichView v;
         QString text;
-        for (int i = 0; i < 40; ++i) text += QStringLiteral("Paragraph %1 with some words in it\n").arg(i);
+        for (int i = 0; i < 40; ++i)
+            text += QStringLiteral("Paragraph %1 with some words in it\n").arg(i);
         v.replaceSelection(text);
         const int from = 10, to = int(text.size());
         const QRect small(720, 720, 4 * 1440, 1440);  // one inch high
         const RenderResult measured = v.renderRange(from, to, small, nullptr);
         QVERIFY(measured.firstNotFit > from && measured.firstNotFit < to);
         QVERIFY(measured.bottom > small.top() && measured.bottom <= small.top() + small.height());
-        const RenderResult all = v.renderRange(from, to, QRect(0, 0, 8 * 1440, 100 * 1440), nullptr);
+        const RenderResult all =
+            v.renderRange(from, to, QRect(0, 0, 8 * 1440, 100 * 1440), nullptr);
         QCOMPARE(all.firstNotFit, to);
 
         QImage page(800, 800, QImage::Format_RGB32);
@@ -374,7 +379,8 @@ private slots:
         QCOMPARE(drawn.firstNotFit, measured.firstNotFit);
         bool inked = false;
         for (int y = 0; y < page.height() && !inked; ++y)
-            for (int x = 0; x < page.width() && !inked; ++x) inked = page.pixel(x, y) != qRgb(255, 255, 255);
+            for (int x = 0; x < page.width() && !inked; ++x)
+                inked = page.pixel(x, y) != qRgb(255, 255, 255);
         QVERIFY(inked);
         // Nothing is drawn below the rectangle.
         const int limit = (small.top() + small.height()) * 96 / 1440 + 1;

@@ -352,6 +352,22 @@ class TestRtfReader : public QObject {
         QCOMPARE(ids, lists);
     }
 
+    void longListGoesOnInANewList() {
+        QByteArray rtf = "{\\rtf1";
+        for (int i = 0; i < 2500; ++i) rtf += "{\\*\\pn\\pnlvlbody\\pndec}x\\par";
+        rtf += "}";
+        QElapsedTimer timer;
+        timer.start();
+        const auto doc = Read(rtf);
+        QVERIFY(timer.elapsed() < 2000);
+        const QTextList* first = doc->findBlockByNumber(0).textList();
+        const QTextList* next = doc->findBlockByNumber(1000).textList();
+        QVERIFY(first && next && first != next);
+        QCOMPARE(first->count(), 1000);
+        QCOMPARE(ListStartOf(next->format()), 1001);
+        QCOMPARE(doc->lastBlock().textList()->count(), 500);
+    }
+
     void hangingIndentIsKept() {
         // Qt draws the marker in the hanging indent, the writer needs it back
         const auto doc = Read("{\\rtf1{\\*\\pn\\pnlvlblt{\\pntxtb\\'b7}}\\fi-360\\li720 a}");

@@ -33,9 +33,9 @@ const char* kFixture = R"({"entries": [
       {"id": 21, "title": "Насоси Б"}]}]}
 ]})";
 
-const QString kEntryColumns =
-    QStringLiteral("select Entry_id, List_Title, Parent_id, Entry_type, Revision_id, Picture_key "
-                   "from List_entries ");
+const QString kEntryColumns = QStringLiteral(
+    "select Entry_id, List_Title, Parent_id, Entry_type, Revision_id, Picture_key "
+    "from List_entries ");
 
 // Node summary in pre-order: data@level, e.g. "-1@0 -10@1 14@5".
 QString shape(const TfamTreeV& t) {
@@ -50,7 +50,9 @@ QStringList g_log;
 struct Recorder {
     QStringList& calls = g_log;
     QString name;
-    void FillBox(int nid, bool freget) { calls << QStringLiteral("%1:%2:%3").arg(name).arg(nid).arg(freget); }
+    void FillBox(int nid, bool freget) {
+        calls << QStringLiteral("%1:%2:%3").arg(name).arg(nid).arg(freget);
+    }
     void Other(int nid, bool) { calls << QStringLiteral("%1-other:%2").arg(name).arg(nid); }
 };
 
@@ -83,13 +85,14 @@ class TestTreeV : public QObject {
         t.FillTree1(t.qrySelectAll, laxNo);
     }
 
-private slots:
+  private slots:
     void initTestCase() {
         QImage(4, 4, QImage::Format_RGB32).save(dir.filePath("p.bmp"));
         st::tools::BuildDatabaseFromText(kFixture, dir.filePath("t.db"), QDir(dir.path()));
         db = Database::open(dir.filePath("t.db"));
-        db->exec("insert into List_Entries (Entry_ID, Parent_ID, Revision_ID, List_Title, "
-                 "Sort_list, Sort_Num) values (99, 555, 10, 'Сирота', 1, 50)");
+        db->exec(
+            "insert into List_Entries (Entry_ID, Parent_ID, Revision_ID, List_Title, "
+            "Sort_list, Sort_Num) values (99, 555, 10, 'Сирота', 1, 50)");
     }
 
     void changeSQL_data() {
@@ -98,11 +101,15 @@ private slots:
         QTest::newRow("quick-search filter line")
             << "where (Revision_id in (Revision_id)) and x"
             << "where (Revision_id in (0,Entry_id,1,10,20)) and x";
-        QTest::newRow("qualified") << "a.Revision_id in (-153) or Revision_id in (-153)"
-                                   << "a.Revision_id in (0,Entry_id,1,10,20) or Revision_id in (-153)";
-        QTest::newRow("other case") << "revision_id in (-153)" << "revision_id in (-153)";
-        QTest::newRow("no closing") << "Revision_id in (-153" << "Revision_id in (-153";
-        QTest::newRow("none") << "select 1" << "select 1";
+        QTest::newRow("qualified")
+            << "a.Revision_id in (-153) or Revision_id in (-153)"
+            << "a.Revision_id in (0,Entry_id,1,10,20) or Revision_id in (-153)";
+        QTest::newRow("other case") << "revision_id in (-153)"
+                                    << "revision_id in (-153)";
+        QTest::newRow("no closing") << "Revision_id in (-153"
+                                    << "Revision_id in (-153";
+        QTest::newRow("none") << "select 1"
+                              << "select 1";
     }
     void changeSQL() {
         QFETCH(QString, before);
@@ -132,16 +139,18 @@ private slots:
     void filteredTrees_data() {
         QTest::addColumn<QString>("where");
         QTest::addColumn<QString>("shape");
-        QTest::newRow("deep hit with its context")
-            << "where Entry_ID=14" << "-1@0 -10@1 -11@2 -12@3 -13@4 14@5";
-        QTest::newRow("two hits share a path")
-            << "where Entry_ID in (13,15)" << "-1@0 -10@1 -11@2 -12@3 13@4 15@4";
+        QTest::newRow("deep hit with its context") << "where Entry_ID=14"
+                                                   << "-1@0 -10@1 -11@2 -12@3 -13@4 14@5";
+        QTest::newRow("two hits share a path") << "where Entry_ID in (13,15)"
+                                               << "-1@0 -10@1 -11@2 -12@3 13@4 15@4";
         QTest::newRow("hit and its ancestor") << "where Entry_ID in (12,14)"
                                               << "-1@0 -10@1 -11@2 12@3 -13@4 14@5";
-        QTest::newRow("parent missing: at the root") << "where Entry_ID=99" << "99@0";
+        QTest::newRow("parent missing: at the root") << "where Entry_ID=99"
+                                                     << "99@0";
         QTest::newRow("two lists") << "where Entry_ID in (15,21)"
                                    << "-1@0 -10@1 -11@2 -12@3 15@4 -20@1 21@2";
-        QTest::newRow("nothing") << "where Entry_ID=-5" << "0@0";
+        QTest::newRow("nothing") << "where Entry_ID=-5"
+                                 << "0@0";
     }
     void filteredTrees() {
         QFETCH(QString, where);
@@ -304,7 +313,8 @@ private slots:
 
     void hitNavigation() {
         auto t = frame();
-        Query q(db.get(), kEntryColumns + "where Entry_ID in (12,14,21) order by Sort_list,Sort_Num");
+        Query q(db.get(),
+                kEntryColumns + "where Entry_ID in (12,14,21) order by Sort_list,Sort_Num");
         t->FillTree0(q, laxAuto);
         t->trList->collapseAll();
         auto selected = [&] { return std::abs(t->model()->node(t->selectedNode()).data); };
@@ -336,7 +346,9 @@ private slots:
         TfamTreeV t;
         t.SetDatabase(w.get());
         auto key = [&](int id) {
-            Query q(w.get(), QStringLiteral("select Picture_key from List_Entries where Entry_ID=%1").arg(id));
+            Query q(
+                w.get(),
+                QStringLiteral("select Picture_key from List_Entries where Entry_ID=%1").arg(id));
             q.open();
             return q.field(0).toInt();
         };
@@ -414,7 +426,8 @@ private slots:
         // but not pushed, so the list inside it lands at the top level.
         QString json = R"({"entries": [)";
         for (int i = 1; i <= 11; ++i)
-            json += QStringLiteral(R"({"kind": "group", "id": %1, "title": "G%1", "children": [)").arg(i);
+            json += QStringLiteral(R"({"kind": "group", "id": %1, "title": "G%1", "children": [)")
+                        .arg(i);
         json += R"({"kind": "list", "id": 100, "title": "L"})";
         for (int i = 1; i <= 11; ++i) json += "]}";
         json += "]}";
@@ -450,7 +463,8 @@ private slots:
             for (int x = 0; x < shot.width(); ++x) {
                 const QColor c = shot.pixelColor(x, y);
                 if (c.red() > 200 && c.green() < 80 && c.blue() > 60 && c.blue() < 200) ++found;
-                if (c.red() == c.green() && c.green() == c.blue() && c.red() > 90 && c.red() < 160) ++grey;
+                if (c.red() == c.green() && c.green() == c.blue() && c.red() > 90 && c.red() < 160)
+                    ++grey;
             }
         QVERIFY(found > 20);  // the hit words in the found colour
         QVERIFY(grey > 20);   // the grey context nodes
