@@ -18,7 +18,8 @@ bool LooksLikeRtf(const QByteArray& bytes);
 // Paragraph ends become block boundaries, so positions count a paragraph end
 // as one character. Never crashes, hangs or grows without bound on bad input.
 // Tables come in as their cells' text, a tab between cells and a paragraph per
-// row; lists become QTextList formatting without their marker text. A final
+// row; lists become QTextList formatting without their marker text (past
+// 1000 items a list goes on in a new QTextList that numbers on). A final
 // \par ends the last paragraph without opening an empty one, as when a rich
 // edit control loads a file, and a single paragraph inserted inside another
 // keeps the host paragraph's format.
