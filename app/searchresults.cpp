@@ -256,6 +256,7 @@ void TfrmSearchResults::FormCreate() {
     ApplyLayout(this, QStringLiteral("TfrmSearchResults"));
     SetLocalTexts();
     limode = 2;
+    queEccLike.setUseSearchCache(true);
     dsWork = &trView->qrySelectAll;
     trView->qrySelectAll.setSQL(QStringLiteral(
         "select Entry_id, List_Title, Parent_id, Entry_type, Picture_key, Revision_id\n"

@@ -88,8 +88,30 @@ bool isOperand(const Token& t) {
 
 }  // namespace
 
-QString TranslateJet(const QString& sql, const std::function<bool(const QString&)>& isTextParam) {
-    const QList<Token> toks = tokenize(sql);
+QString TranslateJet(const QString& sql, const std::function<bool(const QString&)>& isTextParam,
+                     bool searchCache) {
+    QList<Token> toks = tokenize(sql);
+    if (searchCache) {
+        static const QStringList columns = {"List_Title", "Plain_Title", "Plain_Text",
+                                            "Plain_After"};
+        for (qsizetype i = 0; i < toks.size(); ++i) {
+            if (toks[i].kind != Tok::Ident) continue;
+            qsizetype k = columns.size() - 1;
+            while (k >= 0 && columns[k].compare(toks[i].text, Qt::CaseInsensitive) != 0) --k;
+            if (k < 0) continue;
+            const qsizetype op = nextSignificant(toks, i, +1);
+            if (op < 0 || toks[op].text.compare(u"like", Qt::CaseInsensitive) != 0) continue;
+            const qsizetype arg = nextSignificant(toks, op, +1);
+            if (arg < 0 || (toks[arg].kind != Tok::Param && toks[arg].kind != Tok::String))
+                continue;
+            const qsizetype after = nextSignificant(toks, arg, +1);
+            if (after >= 0 && (toks[after].text == u"||" ||
+                               toks[after].text.compare(u"escape", Qt::CaseInsensitive) == 0))
+                continue;
+            toks[i].text = QStringLiteral("st_lc(%1, Entry_ID, %2)").arg(toks[arg].text).arg(k);
+            for (qsizetype j = i + 1; j <= arg; ++j) toks[j].text.clear();
+        }
+    }
     auto textual = [&](const Token& t) {
         if (t.kind == Tok::String) return true;
         if (t.kind == Tok::Param && isTextParam) return isTextParam(t.text.mid(1));

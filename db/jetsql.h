@@ -12,7 +12,11 @@ namespace st::db {
 //   (COLLATE UNOCASE after the right operand);
 // - ':name' parameters, brackets, joins, subqueries and 'is NULL' pass as
 //   they are. like() is the connection's Unicode case-blind function.
+// With searchCache, "<column> like <operand>" on one of the four search
+// columns of List_Entries becomes st_lc(<operand>, Entry_ID, k), matched
+// against the connection's folded copies of them (same rows, no wide reads).
 QString TranslateJet(const QString& sql,
-                     const std::function<bool(const QString& param)>& isTextParam = {});
+                     const std::function<bool(const QString& param)>& isTextParam = {},
+                     bool searchCache = false);
 
 }  // namespace st::db

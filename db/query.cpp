@@ -1,6 +1,7 @@
 #include "db/query.h"
 
 #include "db/jetsql.h"
+#include "db/unicode.h"
 
 namespace st::db {
 
@@ -69,7 +70,8 @@ void Query::prepare() {
         const auto it = params_.constFind(p.toLower());
         return it != params_.constEnd() && it->second.typeId() == QMetaType::QString;
     };
-    stmt_ = std::make_unique<Statement>(db_->handle(), TranslateJet(sql_, isText));
+    if (searchCache_) RefreshSearchColumnCache(db_->handle());
+    stmt_ = std::make_unique<Statement>(db_->handle(), TranslateJet(sql_, isText, searchCache_));
     for (int i = 1; i <= stmt_->parameterCount(); ++i) {
         const QString name = stmt_->parameterName(i);
         const auto it = params_.constFind(name.mid(1).toLower());

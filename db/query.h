@@ -27,6 +27,10 @@ class Query {
     // Appends one line, as the SQL lines of a query component do.
     void addSQL(const QString& line);
 
+    // Search columns matched against the connection's folded copies (for
+    // queries over List_Entries alone, such as the quick search).
+    void setUseSearchCache(bool on) { searchCache_ = on; }
+
     // Binds by name (with or without the ':'); the value stays for later runs.
     void setParam(const QString& name, const QVariant& value);
     QVariant param(const QString& name) const;
@@ -67,6 +71,7 @@ class Query {
     std::unique_ptr<Statement> stmt_;
     QHash<QString, int> columns_;  // lower-case name -> index
     bool eof_ = true;
+    bool searchCache_ = false;
 };
 
 }  // namespace st::db

@@ -7,6 +7,8 @@ namespace st::db {
 
 void CreateSchema(Database& db) {
     // Rich columns hold RTF bytes; plain columns hold the folded search form.
+    // The columns the tree and the searches read stand before the wide RTF
+    // ones, so reading them never walks a row's overflow pages.
     static const char* const ddl = R"(
 create table List_Entries (
   Entry_ID integer primary key,
@@ -17,13 +19,13 @@ create table List_Entries (
   Entry_Short text,
   Sort_list integer,
   Sort_Num integer,
-  Rich_Title blob,
-  Rich_Text blob,
-  Rich_After blob,
+  Picture_key integer not null default 0,
   Plain_Title text,
   Plain_Text text,
   Plain_After text,
-  Picture_key integer not null default 0
+  Rich_Title blob,
+  Rich_Text blob,
+  Rich_After blob
 );
 create index List_Entries_Sort on List_Entries (Sort_list, Sort_Num);
 create index List_Entries_Parent on List_Entries (Parent_ID, Sort_list, Sort_Num);

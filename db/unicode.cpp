@@ -2,9 +2,11 @@
 
 #include <sqlite3.h>
 
+#include <array>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace st::db {
@@ -242,6 +244,66 @@ void likeFunc(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     sqlite3_result_int(ctx, m ? 1 : 0);
 }
 
+// ---- the search-column cache -------------------------------------------
+
+// Folded copies of the four search columns of List_Entries, per connection.
+// Valid while the file's data_version and the connection's own change count
+// stay as they were when it was loaded.
+struct ColumnCache {
+    sqlite3_int64 version = -1;
+    sqlite3_int64 changes = -1;
+    std::vector<int> slot;  // rowid -> row index, -1 for none
+    std::vector<std::array<std::string, 4>> values;
+    std::vector<std::array<bool, 4>> isNull;
+};
+
+std::unordered_map<sqlite3*, std::unique_ptr<ColumnCache>>& caches() {
+    static std::unordered_map<sqlite3*, std::unique_ptr<ColumnCache>> all;
+    return all;
+}
+
+sqlite3_int64 dataVersion(sqlite3* db) {
+    sqlite3_stmt* st = nullptr;
+    sqlite3_int64 v = -1;
+    if (sqlite3_prepare_v2(db, "PRAGMA data_version", -1, &st, nullptr) == SQLITE_OK &&
+        sqlite3_step(st) == SQLITE_ROW)
+        v = sqlite3_column_int64(st, 0);
+    sqlite3_finalize(st);
+    return v;
+}
+
+void cachedLikeFunc(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(ctx);
+    auto* cache = static_cast<ColumnCache*>(sqlite3_user_data(ctx));
+    const sqlite3_int64 rowid = sqlite3_value_int64(argv[1]);
+    const int column = sqlite3_value_int(argv[2]);
+    if (column < 0 || column > 3 || rowid < 0 || rowid >= sqlite3_int64(cache->slot.size()) ||
+        cache->slot[size_t(rowid)] < 0)
+        return sqlite3_result_null(ctx);
+    const size_t row = size_t(cache->slot[size_t(rowid)]);
+    if (cache->isNull[row][size_t(column)]) return sqlite3_result_null(ctx);
+    std::unique_ptr<CompiledLike> once;
+    auto* pattern = static_cast<CompiledLike*>(sqlite3_get_auxdata(ctx, 0));
+    if (!pattern) {
+        pattern = compile(sqlite3_value_text(argv[0]), sqlite3_value_bytes(argv[0]), 0);
+        sqlite3_set_auxdata(ctx, 0, pattern, deleteCompiled);
+        if (sqlite3_get_auxdata(ctx, 0) != pattern) {
+            pattern = compile(sqlite3_value_text(argv[0]), sqlite3_value_bytes(argv[0]), 0);
+            once.reset(pattern);
+        }
+    }
+    const std::string& value = cache->values[row][size_t(column)];
+    bool m;
+    if (pattern->simple) {
+        m = matchSimple(*pattern, value);
+    } else {
+        thread_local Folded v;
+        foldUtf8(reinterpret_cast<const unsigned char*>(value.data()), int(value.size()), v);
+        m = matchFolded(pattern->general, v, 0);
+    }
+    sqlite3_result_int(ctx, m ? 1 : 0);
+}
+
 int unocase(void*, int la, const void* a, int lb, const void* b) {
     const QString sa = QString::fromUtf8(static_cast<const char*>(a), la);
     const QString sb = QString::fromUtf8(static_cast<const char*>(b), lb);
@@ -265,11 +327,56 @@ bool LikeMatch(const QString& pattern, const QString& value, char32_t escape) {
                        escape ? QChar::toCaseFolded(escape) : 0);
 }
 
+void RefreshSearchColumnCache(sqlite3* db) {
+    auto& slot = caches()[db];
+    if (!slot) slot = std::make_unique<ColumnCache>();
+    ColumnCache& c = *slot;
+    const sqlite3_int64 version = dataVersion(db);
+    const sqlite3_int64 changes = sqlite3_total_changes64(db);
+    if (version == c.version && changes == c.changes) return;
+    c = ColumnCache{};
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(db,
+                           "select Entry_ID, List_Title, Plain_Title, Plain_Text, Plain_After "
+                           "from List_Entries",
+                           -1, &st, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(st);
+        return;  // no table: every lookup answers NULL
+    }
+    while (sqlite3_step(st) == SQLITE_ROW) {
+        const sqlite3_int64 rowid = sqlite3_column_int64(st, 0);
+        if (rowid < 0 || rowid > (sqlite3_int64(1) << 31)) continue;
+        if (size_t(rowid) >= c.slot.size())
+            c.slot.resize(size_t(rowid) + 1 + c.slot.size() / 2, -1);
+        c.slot[size_t(rowid)] = int(c.values.size());
+        c.values.emplace_back();
+        c.isNull.emplace_back();
+        for (int k = 0; k < 4; ++k) {
+            const bool null = sqlite3_column_type(st, k + 1) == SQLITE_NULL;
+            c.isNull.back()[size_t(k)] = null;
+            if (!null)
+                foldUtf8Bytes(sqlite3_column_text(st, k + 1), sqlite3_column_bytes(st, k + 1),
+                              c.values.back()[size_t(k)]);
+        }
+    }
+    sqlite3_finalize(st);
+    c.version = version;
+    c.changes = changes;
+}
+
+void ForgetSearchColumnCache(sqlite3* db) {
+    caches().erase(db);
+}
+
 void RegisterUnicodeFunctions(sqlite3* db) {
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
     sqlite3_create_function(db, "like", 2, flags, nullptr, likeFunc, nullptr, nullptr);
     sqlite3_create_function(db, "like", 3, flags, nullptr, likeFunc, nullptr, nullptr);
     sqlite3_create_collation(db, "UNOCASE", SQLITE_UTF8, nullptr, unocase);
+    auto& slot = caches()[db];
+    slot = std::make_unique<ColumnCache>();
+    sqlite3_create_function(db, "st_lc", 3, SQLITE_UTF8, slot.get(), cachedLikeFunc, nullptr,
+                            nullptr);
 }
 
 }  // namespace st::db

@@ -16,4 +16,13 @@ bool LikeMatchFast(const QString& pattern, const QString& value);
 // the collation "UNOCASE" (Unicode case-blind) used for text comparisons.
 void RegisterUnicodeFunctions(sqlite3* db);
 
+// Folded copies of the search columns of List_Entries (List_Title,
+// Plain_Title, Plain_Text, Plain_After) kept per connection, so a search can
+// match them without reading the table's wide rows: st_lc(pattern, rowid, k)
+// is "column k like pattern". Refresh reloads them only when the file changed
+// (its data_version, or this connection's own changes); call it before each
+// query that uses st_lc.
+void RefreshSearchColumnCache(sqlite3* db);
+void ForgetSearchColumnCache(sqlite3* db);
+
 }  // namespace st::db

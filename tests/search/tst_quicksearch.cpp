@@ -107,8 +107,9 @@ class TestQuickSearch : public QObject {
             ins.setParam("p", st::text::MakePlaneString(u' ' + values[i] + u' '));
             ins.exec();
         }
-        auto rows = [&](bool full) {
+        auto rows = [&](bool full, bool cached = false) {
             st::db::Query q(db.get(), QString(kQuickSearchSQL).replace("(Revision_id)", "(1)"));
+            q.setUseSearchCache(cached);
             const QuickSearchForms f = MakeQuickSearchForms(text);
             BindQuickSearch(q, f);
             if (full)
@@ -118,11 +119,40 @@ class TestQuickSearch : public QObject {
             return out;
         };
         QCOMPARE(rows(false), rows(true));
+        QCOMPARE(rows(true, true), rows(true));
         // Value by value, both roads of the LIKE agree.
         const QuickSearchForms f = MakeQuickSearchForms(text);
         for (const QString& v : values)
             for (const QString& p : {f.sti, f.oti, text})
                 QCOMPARE(st::db::LikeMatchFast(p, v), st::db::LikeMatch(p, v));
+    }
+
+    void searchCacheFollowsEveryWrite() {
+        QTemporaryDir dir;
+        auto db = st::db::Database::create(dir.filePath("c.db"));
+        db->exec(
+            "insert into List_Entries (Entry_ID, Revision_ID, List_Title, Sort_list, Sort_Num) "
+            "values (1, 1, 'pump', 1, 1)");
+        auto hits = [](st::db::Database* d) {
+            st::db::Query q(d, QString(kQuickSearchSQL).replace("(Revision_id)", "(1)"));
+            q.setUseSearchCache(true);
+            BindQuickSearch(q, MakeQuickSearchForms("pump"));
+            int n = 0;
+            for (q.open(); !q.eof(); q.next()) ++n;
+            return n;
+        };
+        QCOMPARE(hits(db.get()), 1);
+        // This connection's own write...
+        db->exec(
+            "insert into List_Entries (Entry_ID, Revision_ID, Plain_Text, Sort_list, Sort_Num) "
+            "values (2, 1, ' PUMP ', 1, 2)");
+        QCOMPARE(hits(db.get()), 2);
+        // ...and another's, as a second instance of the program makes.
+        auto other = st::db::Database::open(dir.filePath("c.db"));
+        other->exec("update List_Entries set List_Title='valve' where Entry_ID=1");
+        QCOMPARE(hits(db.get()), 1);
+        other->exec("delete from List_Entries");
+        QCOMPARE(hits(db.get()), 0);
     }
 
     void historyGrowsAndRecallsAQuickSearch() {
