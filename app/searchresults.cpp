@@ -21,8 +21,11 @@
 #include "app/localtexts.h"
 #include "app/messages.h"
 #include "app/settings.h"
+#include "search/codeformat.h"
+#include "search/dialogs.h"
 #include "search/selector.h"
 #include "text/arshower.h"
+#include "text/fold.h"
 #include "text/richview.h"
 #include "tree/treebutt.h"
 #include "tree/treev.h"
@@ -235,6 +238,7 @@ TfrmSearchResults::TfrmSearchResults(const EditionSwitches& ed, QWidget* parent)
     Edit1->installEventFilter(this);
     connect(btSearch, &QPushButton::clicked, this, &TfrmSearchResults::btSearchClick);
     connect(btDetails, &QPushButton::clicked, this, &TfrmSearchResults::btDetailsClick);
+    connect(btnZED, &QPushButton::clicked, this, &TfrmSearchResults::btnZEDClick);
     connect(BtnFirst, &QPushButton::clicked, this, [this] { ashPrevi->thlFound.MarkFirst(); });
     connect(BtnPrevious, &QPushButton::clicked, this,
             [this] { ashPrevi->thlFound.MarkPrevious(); });
@@ -433,7 +437,9 @@ void TfrmSearchResults::WMDeferredStart() {
 
 void TfrmSearchResults::ShowSelectorResults() {
     trView->GetRevisionVisibility();
-    if (selector_->rbuAll->isChecked())
+    if (selector_->rbuZED->isChecked())
+        ShowUKTSearch(selector_->ediZED->text(), selector_->chbExact->isChecked());
+    else if (selector_->rbuAll->isChecked())
         search_tree(QString());
     else if (selector_->rbuString->isChecked())
         search_tree(selector_->ediString->text());
@@ -535,6 +541,43 @@ void TfrmSearchResults::TabControl2Change(int index) {
     if (!wired_ || !dsWork) return;
     reFillTree(*dsWork);
     ShowViewedEntry(trView->id_shown, false);
+}
+
+void TfrmSearchResults::btnZEDClick() {
+    if (zed_ && zed_->exec() == st::search::TfrmZEDCode::resultOk) ShowZEDSearch();
+}
+
+void TfrmSearchResults::ShowZEDSearch() {
+    if (!zed_) return;
+    if (zed_->rbuUKT->isChecked())
+        return ShowUKTSearch(zed_->ediUKT->text(), zed_->chbExact->isChecked());
+    const QString t = zed_->ediTN->text().trimmed();
+    HiliShabs = {st::text::MakeSearchShab(t)};
+    const QString caption = zed_->MakeTNCaption(t);
+    SetSearchTitle(caption);
+    queAdvan.close();
+    queAdvan.setSQL(st::search::MakeTN_SQL(t));
+    FillTree(queAdvan);
+    PushHistory(queAdvan, caption);
+}
+
+void TfrmSearchResults::ShowUKTSearch(const QString& st2, bool exact) {
+    if (selector_) {
+        selector_->ediZED->setText(st2);
+        selector_->chbExact->setChecked(exact);
+    }
+    if (zed_) {
+        zed_->ediUKT->setText(st2);
+        zed_->chbExact->setChecked(exact);
+    }
+    const QString shab = st::text::MakeSearchShab(st2);
+    HiliShabs = exact ? QStringList{shab} : QStringList{shab, QStringLiteral("@$@$") + shab};
+    const QString caption = zed_ ? zed_->MakeUKTCaption(st2) : st2;
+    SetSearchTitle(caption);
+    queAdvan.close();
+    queAdvan.setSQL(st::search::MakeUKT_SQL(st2, exact));
+    FillTree(queAdvan);
+    PushHistory(queAdvan, caption);
 }
 
 void TfrmSearchResults::btDetailsClick() {

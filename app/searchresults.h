@@ -18,7 +18,8 @@ class QTabWidget;
 
 namespace st::search {
 class TfrmSelector;
-}
+class TfrmZEDCode;
+}  // namespace st::search
 namespace st::tree {
 class TfamTreeV;
 class TfamTreeButt;
@@ -52,6 +53,7 @@ class TfrmSearchResults : public QWidget {
     void SetLocalTexts();
     void setSelector(st::search::TfrmSelector* selector) { selector_ = selector; }
     void setDetailWindow(QWidget* detail) { detail_ = detail; }
+    void setZEDDialog(st::search::TfrmZEDCode* zed) { zed_ = zed; }
     // Wires the viewers to the tree once the database is open.
     void OpenBases();
     void ShowMe();
@@ -76,6 +78,10 @@ class TfrmSearchResults : public QWidget {
     void TabControl2Change(int index);
     void Edit1Change();
     void btDetailsClick();
+    // Customs-code searches.
+    void btnZEDClick();
+    void ShowZEDSearch();
+    void ShowUKTSearch(const QString& st2, bool exact);
     void ShowViewedEntry(int nid, bool freget);
     void AddViewedEntry(int node, int nid);
     void RightHistoryChange(int index);
@@ -152,6 +158,7 @@ class TfrmSearchResults : public QWidget {
     EditionSwitches ed_;
     st::search::TfrmSelector* selector_ = nullptr;
     QWidget* detail_ = nullptr;
+    st::search::TfrmZEDCode* zed_ = nullptr;
     bool first_show = true;
     bool wired_ = false;
     bool searchDefault_ = false;

@@ -41,6 +41,7 @@ void Program::createWindows() {
     frmUpdatePath = new st::users::TfrmUpdatePath;
     frmSearchResults->setSelector(frmSelector);
     frmSearchResults->setDetailWindow(frmDetail);
+    frmSearchResults->setZEDDialog(frmZEDCode);
     QObject::connect(frmLogin, &st::users::TfrmLogin::aboutRequested, frmUpdatePath,
                      &QDialog::exec);
     dmMain->addBaseOpener([this] { frmSearchResults->OpenBases(); });

@@ -12,6 +12,8 @@
 #include "app/formlayout.h"
 #include "app/inifile.h"
 #include "app/settings.h"
+#include "search/codeformat.h"
+#include "search/dialogs.h"
 #include "tree/treev.h"
 
 namespace st::search {
@@ -78,6 +80,13 @@ TfrmSelector::TfrmSelector(QWidget* parent) : QDialog(parent) {
     connect(btnOk, &QPushButton::clicked, this, [this] { done(resultOk); });
     connect(btnCancel, &QPushButton::clicked, this, [this] { done(resultCancel); });
     rbuAll->setChecked(true);
+    // The code box reformats as the customs-code dialog's does.
+    connect(ediZED, &QLineEdit::textChanged, this, [this] {
+        if (flWork) return;
+        flWork = true;
+        FormatCodeEdit(ediZED, kTNMask);
+        flWork = false;
+    });
     st::app::ApplyLayout(this, QStringLiteral("TfrmSelector"));
 }
 

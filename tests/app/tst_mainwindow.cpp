@@ -15,6 +15,7 @@
 #include "app/datamodule.h"
 #include "app/messages.h"
 #include "app/searchresults.h"
+#include "search/dialogs.h"
 #include "text/arshower.h"
 #include "text/richview.h"
 #include "tools/builder.h"
@@ -25,10 +26,12 @@ using namespace st::app;
 namespace {
 const char* kFixture = R"({"entries": [
   {"kind": "list", "id": 10, "title": "Перелік", "children": [
-    {"id": 11, "short": "1A001", "title": "Насоси відцентрові", "text": "Насоси для рідин"},
+    {"id": 11, "short": "1A001", "title": "Насоси відцентрові", "text": "Насоси для рідин",
+     "synonyms": [{"kind": 2, "text": "8413 70 30 00"}]},
     {"id": 12, "short": "1A002", "title": "Лазери", "children": [
       {"id": 13, "title": "a) лазерні діоди", "text": "pump laser"}]},
-    {"id": 14, "short": "1A003", "title": "Zurich pumps"}]}
+    {"id": 14, "short": "1A003", "title": "Zurich pumps",
+     "synonyms": [{"kind": 2, "text": "8413"}]}]}
 ]})";
 }  // namespace
 
@@ -38,6 +41,7 @@ class TestMainWindow : public QObject {
     QString oldCwd;
     std::unique_ptr<TdmMain> dm;
     std::unique_ptr<TfrmSearchResults> w;
+    std::unique_ptr<st::search::TfrmZEDCode> zed;
 
     int selectedId() const {
         const int n = w->trView->selectedNode();
@@ -70,6 +74,8 @@ class TestMainWindow : public QObject {
         SetMessageHook([](const QString& m) { QFAIL(qPrintable(m)); });
         dm = std::make_unique<TdmMain>();
         w = std::make_unique<TfrmSearchResults>();
+        zed = std::make_unique<st::search::TfrmZEDCode>();
+        w->setZEDDialog(zed.get());
         dm->addBaseOpener([this] { w->OpenBases(); });
         dm->OpenBases();
         w->resize(1000, 600);
@@ -78,6 +84,7 @@ class TestMainWindow : public QObject {
     }
     void cleanupTestCase() {
         w.reset();
+        zed.reset();
         dm.reset();
         QDir::setCurrent(oldCwd);
     }
@@ -171,6 +178,29 @@ class TestMainWindow : public QObject {
         QTest::keyClick(w->Edit1, Qt::Key_Return);
         settle();
         QCOMPARE(w->LeftHistory->count(), items + 1);
+    }
+
+    void customsCodeSearches() {
+        w->ShowUKTSearch("8413 70 30 00", true);
+        settle();
+        QCOMPARE(shape(), QString("-10 11"));
+        QCOMPARE(w->HiliShabs, QStringList{"8413 70 30 00"});
+        QCOMPARE(w->Edit1->text(), QString("<<Entries with custom code 8413 70 30 00>>"));
+        QVERIFY(!w->btSearch->isEnabled());
+        const QString exactSql = w->queAdvan.sql();
+        // Broad: the heading's code and every code beginning with the typed one.
+        w->ShowUKTSearch("8413 70", false);
+        settle();
+        QCOMPARE(shape(), QString("-10 11 14"));
+        QCOMPARE(w->HiliShabs, (QStringList{"8413 70", "@$@$8413 70"}));
+        // Recalling the exact search restores its query text and its caption.
+        w->LeftHistoryChange(1);
+        settle();
+        QCOMPARE(w->queAdvan.sql(), exactSql);
+        QCOMPARE(shape(), QString("-10 11"));
+        QCOMPARE(w->Edit1->text(), QString("<<Entries with custom code 8413 70 30 00>>"));
+        QVERIFY(!w->btSearch->isEnabled());
+        QCOMPARE(w->HiliShabs, QStringList{"8413 70 30 00"});
     }
 
     void rightPanelAndPages() {
