@@ -21,6 +21,7 @@
 #include "app/localtexts.h"
 #include "app/messages.h"
 #include "app/settings.h"
+#include "detail/nameshower.h"
 #include "search/codeformat.h"
 #include "search/dialogs.h"
 #include "search/selector.h"
@@ -119,12 +120,11 @@ TfrmSearchResults::TfrmSearchResults(const EditionSwitches& ed, QWidget* parent)
     treeButtons->addStretch();
     treeRow->addLayout(treeButtons);
     left->addLayout(treeRow, 1);
-    fnsTitle = new st::text::TRichView(pnlLeft);
+    fnsTitle = new st::detail::TfamNameShower(pnlLeft);
     fnsTitle->setObjectName(QStringLiteral("fnsTitle"));
-    fnsTitle->setReadOnly(true);
     fnsTitle->setFixedHeight(26);
-    fnsTitle->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    fnsTitle->setLineWrapMode(QTextEdit::NoWrap);
+    fnsTitle->redData->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    fnsTitle->redData->setLineWrapMode(QTextEdit::NoWrap);
     left->addWidget(fnsTitle);
 
     pnlRight = named<QWidget>(Splitter1, "pnlRight");
@@ -334,8 +334,9 @@ void TfrmSearchResults::OpenBases() {
     ashPrevi->ReadRules(QStringLiteral("ParamSet01"), IniFile::currentPath());                // 5
     ashPrevi->setPatterns(&HiliShabs);
     ashPrevi->SetPapaValue(trView, false);
-    // 6-8 and 10: the synonym panel, the notes, the list strip and the
-    // pictures are wired by their own frames.
+    // 6, 7 and 10: the synonym panel, the notes and the pictures are wired
+    // by their own frames.
+    fnsTitle->RegisterMe(trView);  // 8
     wired_ = true;
     chkQuickViewClick();  // 9
     trView->OpenTable();  // 11

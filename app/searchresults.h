@@ -28,6 +28,9 @@ namespace st::text {
 class TfamArShower;
 class TRichView;
 }  // namespace st::text
+namespace st::detail {
+class TfamNameShower;
+}
 
 namespace st::app {
 
@@ -104,7 +107,7 @@ class TfrmSearchResults : public QWidget {
     QTabBar* TabControl2;
     st::tree::TfamTreeV* trView;
     QPushButton *BtnFirstInList, *BtnPreviousInList, *BtnNextInList, *BtnLastInList;
-    st::text::TRichView* fnsTitle;
+    st::detail::TfamNameShower* fnsTitle;
     // Right panel.
     QWidget* pnlRight;
     QComboBox* RightHistory;

@@ -15,6 +15,7 @@
 #include "app/datamodule.h"
 #include "app/messages.h"
 #include "app/searchresults.h"
+#include "detail/nameshower.h"
 #include "search/dialogs.h"
 #include "text/arshower.h"
 #include "text/richview.h"
@@ -25,7 +26,7 @@ using namespace st::app;
 
 namespace {
 const char* kFixture = R"({"entries": [
-  {"kind": "list", "id": 10, "title": "Перелік", "children": [
+  {"kind": "list", "id": 10, "title": "Перелік", "after": "LISTSTRIP", "children": [
     {"id": 11, "short": "1A001", "title": "Насоси відцентрові", "text": "Насоси для рідин",
      "synonyms": [{"kind": 2, "text": "8413 70 30 00"}]},
     {"id": 12, "short": "1A002", "title": "Лазери", "children": [
@@ -178,6 +179,15 @@ class TestMainWindow : public QObject {
         QTest::keyClick(w->Edit1, Qt::Key_Return);
         settle();
         QCOMPARE(w->LeftHistory->count(), items + 1);
+    }
+
+    void listStripFollowsTheList() {
+        search("   ");
+        w->trView->selectNode(w->trView->GetNodeByID(11));
+        QCOMPARE(w->fnsTitle->redData->plainText(), QString("LISTSTRIP"));
+        w->fnsTitle->redData->replaceSelection("x");  // within the list nothing reloads
+        w->trView->selectNode(w->trView->GetNodeByID(14));
+        QVERIFY(w->fnsTitle->redData->plainText().contains("x"));
     }
 
     void customsCodeSearches() {
