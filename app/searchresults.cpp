@@ -22,11 +22,13 @@
 #include "app/messages.h"
 #include "app/settings.h"
 #include "detail/nameshower.h"
+#include "detail/synonshow.h"
 #include "search/codeformat.h"
 #include "search/dialogs.h"
 #include "search/selector.h"
 #include "text/arshower.h"
 #include "text/fold.h"
+#include "text/richfields.h"
 #include "text/richview.h"
 #include "tree/treebutt.h"
 #include "tree/treev.h"
@@ -168,9 +170,8 @@ TfrmSearchResults::TfrmSearchResults(const EditionSwitches& ed, QWidget* parent)
     Panel7 = named<QWidget>(Splitter4, "Panel7");
     auto* preview = new QVBoxLayout(Panel7);
     preview->setContentsMargins(0, 0, 0, 0);
-    sshPrevi = new st::text::TRichView(Panel7);
+    sshPrevi = new st::detail::TfrmSynonShow(Panel7);
     sshPrevi->setObjectName(QStringLiteral("sshPrevi"));
-    sshPrevi->setReadOnly(true);
     preview->addWidget(sshPrevi);
     pnlCustom = named<QWidget>(Panel7, "pnlCustom");
     auto* custom = new QHBoxLayout(pnlCustom);
@@ -239,6 +240,7 @@ TfrmSearchResults::TfrmSearchResults(const EditionSwitches& ed, QWidget* parent)
     connect(btSearch, &QPushButton::clicked, this, &TfrmSearchResults::btSearchClick);
     connect(btDetails, &QPushButton::clicked, this, &TfrmSearchResults::btDetailsClick);
     connect(btnZED, &QPushButton::clicked, this, &TfrmSearchResults::btnZEDClick);
+    connect(btnRefferer, &QPushButton::clicked, this, &TfrmSearchResults::btnTestCustomClick);
     connect(BtnFirst, &QPushButton::clicked, this, [this] { ashPrevi->thlFound.MarkFirst(); });
     connect(BtnPrevious, &QPushButton::clicked, this,
             [this] { ashPrevi->thlFound.MarkPrevious(); });
@@ -296,6 +298,7 @@ void TfrmSearchResults::FormCreate() {
     btSearch->setEnabled(false);
     btnSearchNew->setEnabled(false);
     sshPreviHide();  // the synonym panel asks for it when it has something
+    sshPrevi->isShown = false;
 }
 
 void TfrmSearchResults::SetLocalTexts() {
@@ -334,8 +337,12 @@ void TfrmSearchResults::OpenBases() {
     ashPrevi->ReadRules(QStringLiteral("ParamSet01"), IniFile::currentPath());                // 5
     ashPrevi->setPatterns(&HiliShabs);
     ashPrevi->SetPapaValue(trView, false);
-    // 6, 7 and 10: the synonym panel, the notes and the pictures are wired
-    // by their own frames.
+    sshPrevi->MakeInvisible = [this] { sshPreviHide(); };  // 6
+    sshPrevi->MakeVisible = [this] { sshPreviShow(); };
+    sshPrevi->setPatterns(&HiliShabs);
+    sshPrevi->SetPapaValue(trView);
+    sshPrevi->bt2Action = pnlCustom;
+    // 7 and 10: the notes and the pictures are wired by their own frames.
     fnsTitle->RegisterMe(trView);  // 8
     wired_ = true;
     chkQuickViewClick();  // 9
@@ -353,8 +360,10 @@ void TfrmSearchResults::chkQuickViewClick() {
     if (!wired_) return;
     if (on) {
         pgcTextPictChange();
+        trView->addShower(sshPrevi->shower());
     } else {
         pgcTextPictChanging(pgcTextPict->currentIndex());
+        trView->silentShower(sshPrevi->shower());
     }
 }
 
@@ -577,6 +586,84 @@ void TfrmSearchResults::ShowUKTSearch(const QString& st2, bool exact) {
     SetSearchTitle(caption);
     queAdvan.close();
     queAdvan.setSQL(st::search::MakeUKT_SQL(st2, exact));
+    FillTree(queAdvan);
+    PushHistory(queAdvan, caption);
+}
+
+void TfrmSearchResults::btnTestCustomClick() {
+    if (sshPrevi->sydClosest >= 0) ShowReferal(sshPrevi->sydClosest, false);
+}
+
+void TfrmSearchResults::ShowReferal(int syid, bool isNew) {
+    int entry = 0, kind = 2;
+    QString text;
+    qryWork.setSQL(
+        QStringLiteral("select ENTRY_ID,SYN_NUMBER,TEXT from SYNONYM where SYNONYM_ID=") +
+        QString::number(syid));
+    qryWork.open();
+    if (!qryWork.eof()) {
+        entry = qryWork.field(0).toInt();
+        kind = qryWork.field(1).toInt();
+        text = QString::fromUtf8(st::text::FieldBytes(qryWork.field(2)));
+        // A rich text is shown by its plain words.
+        if (text.startsWith(QStringLiteral("{\\rtf"))) {
+            st::text::TRichView probe;
+            probe.loadContent(st::text::FieldBytes(qryWork.field(2)));
+            text = probe.plainText();
+        }
+    }
+    qryWork.close();
+    const bool refer =
+        qryWork.database() && qryWork.database()->hasColumn(QStringLiteral("SYN_NAME"),
+                                                            QStringLiteral("Refer_Revision_ID"));
+    qryWork.setSQL(QStringLiteral("select le.Entry_Short,sna.NAME, %1 from List_Entries le Inner "
+                                  "join SYN_NAME sna on le.Revision_ID=sna.REVISION_ID where "
+                                  "le.ENTRY_ID=%2 and sna.SYN_NUMBER=%3")
+                       .arg(refer ? QStringLiteral("sna.Refer_Revision_ID") : QStringLiteral("0"))
+                       .arg(entry)
+                       .arg(kind));
+    QString code = QStringLiteral("Conrol list Entry"), name = QStringLiteral("Custom code");
+    int referred = 0;
+    qryWork.open();
+    if (!qryWork.eof()) {
+        code = qryWork.field(0).toString();
+        name = qryWork.field(1).toString();
+        referred = qryWork.field(2).toInt();
+    }
+    qryWork.close();
+    const QString caption = QStringLiteral("<<Search for ") + name +
+                            QStringLiteral(" referring to ") + code + QStringLiteral(">>");
+    QString t = text;
+    for (QChar& c : t)
+        if (c.unicode() < 0x20 || c == u'"' || c == u'\'') c = u' ';
+    HiliShabs.clear();
+    for (const QString& piece : t.split(u';')) {
+        const QString p = piece.trimmed();
+        if (p.isEmpty()) continue;
+        HiliShabs << p;
+        const QString tight = QString(p).remove(u' ');
+        if (tight != p) HiliShabs << tight;
+    }
+    const QString r = QString(t).remove(u' ');
+    queAdvan.close();
+    queAdvan.setSQL(
+        QStringLiteral("select Entry_id, List_Title, Parent_id, Entry_type, Revision_id, "
+                       "Picture_key\nfrom List_entries a\nwhere (Revision_id=") +
+        QString::number(referred) + QStringLiteral(")\n and (';") + r +
+        QStringLiteral("' like '%;'&Entry_Short&'%')\n and (Entry_Short<>'')\n order "
+                       "by Sort_list,Sort_Num"));
+    Edit1->setText(QStringLiteral("<<") + caption + QStringLiteral(">>"));
+    setSearchBoxTyped(false);
+    const QString abbr = TdmMain::instance() ? TdmMain::instance()->prgAbbr : QString();
+    setCaption(abbr + QStringLiteral(" - ") + caption);
+    for (st::tree::TLRevsInfo& head : trView->liHeads) {
+        const bool show = head.rev_id == referred || (head.fshow && !isNew);
+        if (head.fshow != show) {
+            head.fshow = show;
+            trView->FullShown = false;
+        }
+    }
+    trView->Make_liVisibles();
     FillTree(queAdvan);
     PushHistory(queAdvan, caption);
 }

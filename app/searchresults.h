@@ -30,7 +30,8 @@ class TRichView;
 }  // namespace st::text
 namespace st::detail {
 class TfamNameShower;
-}
+class TfrmSynonShow;
+}  // namespace st::detail
 
 namespace st::app {
 
@@ -85,6 +86,9 @@ class TfrmSearchResults : public QWidget {
     void btnZEDClick();
     void ShowZEDSearch();
     void ShowUKTSearch(const QString& st2, bool exact);
+    // The entries of the referred list that a synonym names.
+    void ShowReferal(int syid, bool isNew);
+    void btnTestCustomClick();
     void ShowViewedEntry(int nid, bool freget);
     void AddViewedEntry(int node, int nid);
     void RightHistoryChange(int index);
@@ -118,7 +122,7 @@ class TfrmSearchResults : public QWidget {
     QPushButton *BtnFirst, *BtnPrevious, *BtnNext, *BtnLast;
     QSplitter* Splitter4;
     QWidget* Panel7;
-    st::text::TRichView* sshPrevi;
+    st::detail::TfrmSynonShow* sshPrevi;
     QWidget* pnlCustom;
     QPushButton* btnRefferer;
     // Bottom row.

@@ -15,7 +15,9 @@
 #include "app/datamodule.h"
 #include "app/messages.h"
 #include "app/searchresults.h"
+#include "db/query.h"
 #include "detail/nameshower.h"
+#include "detail/synonshow.h"
 #include "search/dialogs.h"
 #include "text/arshower.h"
 #include "text/richview.h"
@@ -26,13 +28,20 @@ using namespace st::app;
 
 namespace {
 const char* kFixture = R"({"entries": [
-  {"kind": "list", "id": 10, "title": "Перелік", "after": "LISTSTRIP", "children": [
+  {"kind": "list", "id": 10, "title": "Перелік", "after": "LISTSTRIP",
+   "synonymKinds": [{"number": 2, "name": "UKT", "inherit": 1},
+                    {"number": 5, "name": "Refs", "inherit": 0, "referList": 30}],
+   "children": [
     {"id": 11, "short": "1A001", "title": "Насоси відцентрові", "text": "Насоси для рідин",
-     "synonyms": [{"kind": 2, "text": "8413 70 30 00"}]},
-    {"id": 12, "short": "1A002", "title": "Лазери", "children": [
+     "synonyms": [{"kind": 2, "text": "8413 70 30 00"}, {"kind": 5, "text": "X1; X2"}]},
+    {"id": 12, "short": "1A002", "title": "Лазери",
+     "synonyms": [{"kind": 2, "text": "9013"}], "children": [
       {"id": 13, "title": "a) лазерні діоди", "text": "pump laser"}]},
     {"id": 14, "short": "1A003", "title": "Zurich pumps",
-     "synonyms": [{"kind": 2, "text": "8413"}]}]}
+     "synonyms": [{"kind": 2, "text": "8413"}]}]},
+  {"kind": "list", "id": 30, "title": "Other", "children": [
+    {"id": 31, "short": "X1", "title": "First"}, {"id": 32, "short": "X2", "title": "Second"},
+    {"id": 33, "short": "X3", "title": "Third"}]}
 ]})";
 }  // namespace
 
@@ -97,7 +106,7 @@ class TestMainWindow : public QObject {
         QVERIFY(w->HiliShabs.isEmpty());
         QCOMPARE(w->LeftHistory->count(), items + 1);
         QCOMPARE(w->LeftHistory->itemText(0), w->text_hist_Entire);
-        QCOMPARE(shape(), QString("10 11 12 13 14"));
+        QCOMPARE(shape(), QString("10 11 12 13 14 30 31 32 33"));
         QCOMPARE(selectedId(), 10);  // the first hit is selected and shown
         QCOMPARE(w->ashPrevi->id_shown, 10);
     }
@@ -126,7 +135,7 @@ class TestMainWindow : public QObject {
         const int items = w->LeftHistory->count();
         w->TabControl2->setCurrentIndex(0);  // "Повний текст"
         QCOMPARE(w->limode, 1);
-        QCOMPARE(shape(), QString("-10 -11 -12 13 14"));
+        QCOMPARE(shape(), QString("-10 -11 -12 13 14 -30 -31 -32 -33"));
         QCOMPARE(w->LeftHistory->count(), items);
         w->TabControl2->setCurrentIndex(1);
         QCOMPARE(shape(), QString("-10 -12 13 14"));
@@ -211,6 +220,55 @@ class TestMainWindow : public QObject {
         QCOMPARE(w->Edit1->text(), QString("<<Entries with custom code 8413 70 30 00>>"));
         QVERIFY(!w->btSearch->isEnabled());
         QCOMPARE(w->HiliShabs, QStringList{"8413 70 30 00"});
+    }
+
+    void synonymPanel() {
+        search("   ");
+        w->trView->selectNode(w->trView->GetNodeByID(11));
+        QVERIFY(w->Panel7->isVisibleTo(w.get()));
+        QCOMPARE(w->sshPrevi->redData->plainText().trimmed(), QString("8413 70 30 00"));
+        QVERIFY(w->sshPrevi->sydShown > 0);
+        QVERIFY(!w->pnlCustom->isVisibleTo(w.get()));  // kind 2 refers to no list
+        // No own code: the nearest ancestor's, inherited.
+        w->trView->selectNode(w->trView->GetNodeByID(13));
+        QCOMPARE(w->sshPrevi->redData->plainText().trimmed(), QString("9013"));
+        QCOMPARE(w->sshPrevi->sydShown, -1);
+        QVERIFY(w->sshPrevi->sydClosest > 0);
+        QVERIFY(!w->sshPrevi->btnDelete->isEnabled());
+        // The other list has no kinds: the preview goes away.
+        w->trView->selectNode(w->trView->GetNodeByID(31));
+        QVERIFY(!w->Panel7->isVisibleTo(w.get()));
+        w->trView->selectNode(w->trView->GetNodeByID(14));
+        QVERIFY(w->Panel7->isVisibleTo(w.get()));
+    }
+
+    void savingAKind2Code() {
+        search("   ");
+        w->trView->selectNode(w->trView->GetNodeByID(13));
+        w->sshPrevi->btnEditClick();
+        QVERIFY(w->sshPrevi->redData->plainText().isEmpty());  // never the inherited text
+        w->sshPrevi->redData->replaceSelection("9013100000");
+        w->sshPrevi->btnSaveClick();
+        st::db::Query q(dm->connection(), "select TEXT, Plain_Text from SYNONYM where ENTRY_ID=13");
+        q.open();
+        QCOMPARE(q.field(0).toString(), QString("9013100000"));
+        QCOMPARE(q.field(1).toString(), QString("/9013 10 00 00/"));
+        QVERIFY(w->sshPrevi->sydShown > 0);
+        w->sshPrevi->btnDeleteClick();
+        QCOMPARE(w->sshPrevi->redData->plainText().trimmed(), QString("9013"));  // inherited again
+    }
+
+    void crossReference() {
+        search("   ");
+        w->trView->selectNode(w->trView->GetNodeByID(11));
+        w->sshPrevi->tbcNamesChange(1);  // "Refs"
+        QVERIFY(w->pnlCustom->isVisibleTo(w.get()));
+        w->btnRefferer->click();
+        settle();
+        QCOMPARE(shape(), QString("-30 31 32"));
+        QCOMPARE(w->HiliShabs, (QStringList{"X1", "X2"}));
+        QVERIFY(w->Edit1->text().startsWith("<<<<Search for Refs referring to 1A001>>"));
+        w->sshPrevi->tbcNamesChange(0);
     }
 
     void rightPanelAndPages() {
