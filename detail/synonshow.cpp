@@ -197,6 +197,7 @@ void TfrmSynonShow::FillBox(int nid, bool freget) {
                     tbcNames->addTab(head->syNames[i]);
                     tbcNames->setTabData(i, head->syCodes[i]);
                 }
+                tbcNames->updateGeometry();
                 int found = head->syNames.indexOf(nameShown);
                 for (int i = int(head->syCodes.size()) - 1; found < 0 && i >= 0; --i)
                     if (head->syCodes[i] == naidShown || head->syCodes[i] == naidShown + kAddParent)

@@ -229,6 +229,9 @@ class TestMainWindow : public QObject {
         QCOMPARE(w->sshPrevi->redData->plainText().trimmed(), QString("8413 70 30 00"));
         QVERIFY(w->sshPrevi->sydShown > 0);
         QVERIFY(!w->pnlCustom->isVisibleTo(w.get()));  // kind 2 refers to no list
+        QCOMPARE(w->sshPrevi->tbcNames->count(), 2);  // a tab per kind of the list
+        QVERIFY(w->sshPrevi->tbcNames->isVisibleTo(w.get()));
+        QCOMPARE(w->sshPrevi->tbcNames->tabText(w->sshPrevi->tbcNames->currentIndex()), QString("UKT"));
         // No own code: the nearest ancestor's, inherited.
         w->trView->selectNode(w->trView->GetNodeByID(13));
         QCOMPARE(w->sshPrevi->redData->plainText().trimmed(), QString("9013"));
