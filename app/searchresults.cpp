@@ -240,6 +240,7 @@ TfrmSearchResults::TfrmSearchResults(const EditionSwitches& ed, QWidget* parent)
     connect(btSearch, &QPushButton::clicked, this, &TfrmSearchResults::btSearchClick);
     connect(btDetails, &QPushButton::clicked, this, &TfrmSearchResults::btDetailsClick);
     connect(btnZED, &QPushButton::clicked, this, &TfrmSearchResults::btnZEDClick);
+    connect(btnSelector, &QPushButton::clicked, this, &TfrmSearchResults::btnSelectorClick);
     connect(btnRefferer, &QPushButton::clicked, this, &TfrmSearchResults::btnTestCustomClick);
     connect(BtnFirst, &QPushButton::clicked, this, [this] { ashPrevi->thlFound.MarkFirst(); });
     connect(BtnPrevious, &QPushButton::clicked, this,
@@ -455,6 +456,19 @@ void TfrmSearchResults::ShowSelectorResults() {
         search_tree(selector_->ediString->text());
     else if (selector_->rbuCurr->isChecked() && dsWork)
         FillTree(*dsWork);
+}
+
+void TfrmSearchResults::btnSelectorClick() {
+    if (!selector_) return;
+    trView->BuildRevisionScreen(selector_->pnlLists);
+    if (btSearch->isEnabled()) selector_->ediString->setText(Edit1->text());
+    selector_->rbuCurr->setEnabled(true);
+    selector_->lblCurr->setEnabled(true);
+    if (dsWork == &trView->qrySelectAll)
+        selector_->rbuAll->setChecked(true);
+    else
+        selector_->rbuCurr->setChecked(true);
+    if (selector_->exec() == st::search::TfrmSelector::resultOk) ShowSelectorResults();
 }
 
 void TfrmSearchResults::btCloseClick() {

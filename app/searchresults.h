@@ -63,6 +63,7 @@ class TfrmSearchResults : public QWidget {
     void ShowMe();
     void WMDeferredStart();
     void ShowSelectorResults();
+    void btnSelectorClick();
     void btCloseClick();
     bool basesWired() const { return wired_; }
 

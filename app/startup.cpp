@@ -37,7 +37,7 @@ void Program::createWindows() {
     frmEditFigure = new st::pictures::TfrmEditFigure;
     frmDetail = new st::detail::TfrmDetail;
     frmZEDCode = new st::search::TfrmZEDCode;
-    frmSelector = new st::search::TfrmSelector;
+    frmSelector = new st::search::TfrmSelector(ed_);
     frmUpdatePath = new st::users::TfrmUpdatePath;
     frmSearchResults->setSelector(frmSelector);
     frmSearchResults->setDetailWindow(frmDetail);

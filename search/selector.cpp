@@ -1,6 +1,7 @@
 #include "search/selector.h"
 
 #include <QCheckBox>
+#include <QEvent>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -29,7 +30,8 @@ QLabel* labelRightOf(QWidget* parent, QWidget* control, const char* name) {
 }
 }  // namespace
 
-TfrmSelector::TfrmSelector(QWidget* parent) : QDialog(parent) {
+TfrmSelector::TfrmSelector(const st::app::EditionSwitches& ed, QWidget* parent)
+    : QDialog(parent), ed_(ed) {
     setObjectName(QStringLiteral("frmSelector"));
     setFixedSize(440, 460);
     auto* bevel = new QFrame(this);
@@ -60,7 +62,7 @@ TfrmSelector::TfrmSelector(QWidget* parent) : QDialog(parent) {
     ediString->setObjectName(QStringLiteral("ediString"));
     ediString->setGeometry(200, 336, 232, 21);
     rbuZED = radio("rbuZED", 360);
-    labelRightOf(this, rbuZED, "lblZED");
+    lblZED_ = labelRightOf(this, rbuZED, "lblZED");
     ediZED = new QLineEdit(this);
     ediZED->setObjectName(QStringLiteral("ediZED"));
     ediZED->setGeometry(200, 360, 232, 21);
@@ -68,7 +70,7 @@ TfrmSelector::TfrmSelector(QWidget* parent) : QDialog(parent) {
     chbExact->setObjectName(QStringLiteral("chbExact"));
     chbExact->setGeometry(200, 386, 17, 21);
     chbExact->setFocusPolicy(Qt::ClickFocus);
-    labelRightOf(this, chbExact, "lblExact");
+    lblExact_ = labelRightOf(this, chbExact, "lblExact");
 
     btnOk = new QPushButton(this);
     btnOk->setObjectName(QStringLiteral("btnOk"));
@@ -80,13 +82,14 @@ TfrmSelector::TfrmSelector(QWidget* parent) : QDialog(parent) {
     connect(btnOk, &QPushButton::clicked, this, [this] { done(resultOk); });
     connect(btnCancel, &QPushButton::clicked, this, [this] { done(resultCancel); });
     rbuAll->setChecked(true);
-    // The code box reformats as the customs-code dialog's does.
-    connect(ediZED, &QLineEdit::textChanged, this, [this] {
-        if (flWork) return;
-        flWork = true;
-        FormatCodeEdit(ediZED, kTNMask);
-        flWork = false;
-    });
+    for (QRadioButton* r : {rbuAll, rbuCurr, rbuString, rbuZED})
+        connect(r, &QRadioButton::toggled, this, [this](bool on) {
+            if (on) rbuCurrClick();
+        });
+    connect(ediString, &QLineEdit::textChanged, this, [this] { ediStringChange(); });
+    connect(ediZED, &QLineEdit::textChanged, this, [this] { ediZEDChange(); });
+    for (QWidget* w : std::initializer_list<QWidget*>{ediString, ediZED, chbExact})
+        w->installEventFilter(this);
     st::app::ApplyLayout(this, QStringLiteral("TfrmSelector"));
 }
 
@@ -103,6 +106,54 @@ void TfrmSelector::WMDeferredStart() {
             }
     if (!excluded_.isEmpty()) tree_->Make_liVisibles();
     tree_->BuildRevisionScreen(pnlLists);
+    if (!ed_.showCustomsCodes)
+        for (QWidget* w :
+             std::initializer_list<QWidget*>{rbuZED, lblZED_, ediZED, chbExact, lblExact_})
+            w->hide();
+}
+
+void TfrmSelector::showEvent(QShowEvent* e) {
+    QDialog::showEvent(e);
+    flWork = false;
+    rbuCurrClick();
+}
+
+bool TfrmSelector::eventFilter(QObject* watched, QEvent* e) {
+    // Entering a box selects its mode; the exact box belongs to the code mode.
+    if (e->type() == QEvent::FocusIn) {
+        if (watched == ediString) rbuString->setChecked(true);
+        if (watched == ediZED || watched == chbExact) rbuZED->setChecked(true);
+    }
+    return QDialog::eventFilter(watched, e);
+}
+
+void TfrmSelector::rbuCurrClick() {
+    auto paint = [](QLineEdit* box, bool active) {
+        QPalette p = box->palette();
+        p.setColor(QPalette::Text, active ? QColor(Qt::black) : QColor(128, 128, 128));
+        box->setPalette(p);
+    };
+    paint(ediString, rbuString->isChecked());
+    paint(ediZED, rbuZED->isChecked());
+    if (rbuZED->isChecked())
+        ediZEDChange();
+    else if (rbuString->isChecked())
+        ediStringChange();
+    else
+        btnOk->setEnabled(true);
+}
+
+void TfrmSelector::ediStringChange() {
+    if (rbuString->isChecked()) btnOk->setEnabled(!ediString->text().trimmed().isEmpty());
+}
+
+void TfrmSelector::ediZEDChange() {
+    if (!flWork) {
+        flWork = true;
+        FormatCodeEdit(ediZED, kTNMask);
+        flWork = false;
+    }
+    if (rbuZED->isChecked()) btnOk->setEnabled(!ediZED->text().isEmpty());
 }
 
 }  // namespace st::search

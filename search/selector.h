@@ -2,6 +2,8 @@
 #include <QDialog>
 #include <QList>
 
+#include "app/edition.h"
+
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -21,13 +23,17 @@ namespace st::search {
 class TfrmSelector : public QDialog {
     Q_OBJECT
   public:
-    explicit TfrmSelector(QWidget* parent = nullptr);
+    explicit TfrmSelector(const st::app::EditionSwitches& ed = st::app::kEdition,
+                          QWidget* parent = nullptr);
 
     static constexpr int resultOk = 1;
     static constexpr int resultCancel = 2;
 
     // Start-up set-up, sent by the main window once the database is open.
     void WMDeferredStart();
+    void rbuCurrClick();
+    void ediStringChange();
+    void ediZEDChange();
     // The tree whose lists the dialog shows.
     void setTree(st::tree::TfamTreeV* tree) { tree_ = tree; }
     // Lists hidden at start-up, as read from the settings file.
@@ -47,7 +53,14 @@ class TfrmSelector : public QDialog {
     QPushButton* btnCancel;
     bool flWork = false;
 
+  protected:
+    void showEvent(QShowEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
   private:
+    st::app::EditionSwitches ed_;
+    QLabel* lblZED_ = nullptr;
+    QLabel* lblExact_ = nullptr;
     QList<int> excluded_;
     st::tree::TfamTreeV* tree_ = nullptr;
 };

@@ -36,7 +36,7 @@ class TestDemoScreen : public QObject {
         return -1;
     }
 
-private slots:
+  private slots:
     void initTestCase() {
         st::tools::BuildDatabaseFromFile(ST_SOURCE_DIR "/demo/demo.json", dir.filePath("demo.db"));
         QFile::copy(ST_SOURCE_DIR "/demo/SearchTool.ini", dir.filePath("SearchTool.ini"));

@@ -5,10 +5,12 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QTreeView>
 
 #include "app/application.h"
@@ -19,6 +21,7 @@
 #include "detail/nameshower.h"
 #include "detail/synonshow.h"
 #include "search/dialogs.h"
+#include "search/selector.h"
 #include "text/arshower.h"
 #include "text/richview.h"
 #include "tools/builder.h"
@@ -229,9 +232,10 @@ class TestMainWindow : public QObject {
         QCOMPARE(w->sshPrevi->redData->plainText().trimmed(), QString("8413 70 30 00"));
         QVERIFY(w->sshPrevi->sydShown > 0);
         QVERIFY(!w->pnlCustom->isVisibleTo(w.get()));  // kind 2 refers to no list
-        QCOMPARE(w->sshPrevi->tbcNames->count(), 2);  // a tab per kind of the list
+        QCOMPARE(w->sshPrevi->tbcNames->count(), 2);   // a tab per kind of the list
         QVERIFY(w->sshPrevi->tbcNames->isVisibleTo(w.get()));
-        QCOMPARE(w->sshPrevi->tbcNames->tabText(w->sshPrevi->tbcNames->currentIndex()), QString("UKT"));
+        QCOMPARE(w->sshPrevi->tbcNames->tabText(w->sshPrevi->tbcNames->currentIndex()),
+                 QString("UKT"));
         // No own code: the nearest ancestor's, inherited.
         w->trView->selectNode(w->trView->GetNodeByID(13));
         QCOMPARE(w->sshPrevi->redData->plainText().trimmed(), QString("9013"));
@@ -272,6 +276,58 @@ class TestMainWindow : public QObject {
         QCOMPARE(w->HiliShabs, (QStringList{"X1", "X2"}));
         QVERIFY(w->Edit1->text().startsWith("<<<<Search for Refs referring to 1A001>>"));
         w->sshPrevi->tbcNamesChange(0);
+    }
+
+    void selectorRepeatsTheLastSearch() {
+        st::search::TfrmSelector sel;
+        sel.setTree(w->trView);
+        w->setSelector(&sel);
+        search("pump");
+        const QString before = shape();
+        const int items = w->LeftHistory->count();
+        bool currChosen = false;
+        QTimer::singleShot(0, this, [&] {
+            currChosen = sel.rbuCurr->isChecked() && sel.rbuCurr->isEnabled();
+            sel.btnOk->click();
+        });
+        w->btnSelectorClick();
+        settle();
+        QVERIFY(currChosen);
+        QCOMPARE(shape(), before);
+        QCOMPARE(w->LeftHistory->count(), items);  // no new history item
+        QCOMPARE(sel.ediString->text(), QString("pump"));
+        w->setSelector(nullptr);
+    }
+
+    // Last, as it rewrites the synonyms.
+    void synonymChainsAndSaves() {
+        st::db::Database* db = dm->connection();
+        db->exec(
+            "insert into SYNONYM (SYNONYM_ID, ENTRY_ID, SYN_NUMBER, TEXT, PARENT_ID) values "
+            "(500, 0, 2, '8414 11', 9999);"
+            "update SYNONYM set PARENT_ID=500 where ENTRY_ID=14 and SYN_NUMBER=2");
+        search("   ");
+        w->trView->selectNode(w->trView->GetNodeByID(14));
+        // The chain goes on a new line in dark grey and ends at the missing row.
+        QCOMPARE(w->sshPrevi->redData->plainText().trimmed(), QString("8413\n8414 11"));
+        QTextCursor c(w->sshPrevi->redData->document());
+        c.setPosition(w->sshPrevi->redData->plainText().indexOf("8414") + 1);
+        QCOMPARE(c.charFormat().foreground().color(), QColor(48, 48, 48));
+        // A rich kind saved from an empty editor stores NULL.
+        w->sshPrevi->tbcNamesChange(1);
+        w->sshPrevi->btnEditClick();
+        w->sshPrevi->btnSaveClick();
+        st::db::Query q(db, "select TEXT is null from SYNONYM where ENTRY_ID=14 and SYN_NUMBER=5");
+        q.open();
+        QVERIFY(q.field(0).toBool());
+        q.close();
+        // The first row of an empty table gets the key 1.
+        db->exec("delete from SYNONYM");
+        w->sshPrevi->tbcNamesChange(0);
+        w->sshPrevi->btnEditClick();
+        w->sshPrevi->redData->replaceSelection("8401");
+        w->sshPrevi->btnSaveClick();
+        QCOMPARE(w->sshPrevi->sydShown, 1);
     }
 
     void rightPanelAndPages() {

@@ -22,6 +22,7 @@
 #include "search/selector.h"
 #include "text/richcharset.h"
 #include "tools/builder.h"
+#include "tree/treev.h"
 #include "users/login.h"
 
 using namespace st::app;
@@ -127,12 +128,36 @@ class TestStartup : public QObject {
         QVERIFY(currDisabled);
         QVERIFY(mainEnabledUnderSelector);
         QCOMPARE(st::text::CharsetOverride(), 204);
+        QCOMPARE(p.frmSearchResults->trView->model()->count(),
+                 0);  // cancelled: the tree stays empty
         QVERIFY(messages.isEmpty());
         QVERIFY(!Flags().terminated);
         // Closing the main window ends the program.
         p.frmSearchResults->btClose->click();
         QVERIFY(!p.frmSearchResults->isVisible());
         QVERIFY(Flags().terminated);
+    }
+
+    void excludedListsStartUnticked() {
+        writeIni("[Names]\nDB_Name=fixture.db\n[Excluded]\nList_1=10\nList_2=0\nList_3=10\n");
+        Program p(noLogin());
+        ModalAnswerer modal;
+        bool unticked = false;
+        modal.answer = [&](QWidget* w) {
+            if (auto* sel = qobject_cast<st::search::TfrmSelector*>(w)) {
+                auto* box = sel->pnlLists->findChild<QCheckBox*>("chbList10");
+                unticked = box && !box->isChecked();
+                sel->btnOk->click();  // "Показати все вибране"
+            }
+        };
+        QVERIFY(p.start(kProgram, {}));
+        runDeferredStart();
+        QVERIFY(unticked);
+        // The hidden list's head stands as a crossed context node; its entries are not loaded.
+        const auto* m = p.frmSearchResults->trView->model();
+        QCOMPARE(m->count(), 1);
+        QCOMPARE(m->node(0).data, -10);
+        QCOMPARE(m->node(0).state, quint8(1));
     }
 
     void searchWordsGoToTheSearchFields() {
