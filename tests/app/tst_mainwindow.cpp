@@ -215,6 +215,11 @@ class TestMainWindow : public QObject {
         settle();
         QCOMPARE(shape(), QString("-10 11 14"));
         QCOMPARE(w->HiliShabs, (QStringList{"8413 70", "@$@$8413 70"}));
+        // In the code panel the shorter code that contains the searched one is marked.
+        w->trView->selectNode(w->trView->GetNodeByID(14));
+        QTextCursor code(w->sshPrevi->redData->document());
+        code.setPosition(2);
+        QCOMPARE(code.charFormat().foreground().color(), QColor(255, 0, 128));
         // Recalling the exact search restores its query text and its caption.
         w->LeftHistoryChange(1);
         settle();
@@ -242,6 +247,11 @@ class TestMainWindow : public QObject {
         QCOMPARE(w->sshPrevi->sydShown, -1);
         QVERIFY(w->sshPrevi->sydClosest > 0);
         QVERIFY(!w->sshPrevi->btnDelete->isEnabled());
+        // Asked for an entry that is not the selected node, only the list root is tried.
+        w->trView->selectNode(w->trView->GetNodeByID(11));
+        w->sshPrevi->FillBox(13, true);
+        QVERIFY(w->sshPrevi->redData->plainText().trimmed().isEmpty());
+        QCOMPARE(w->sshPrevi->sydClosest, -1);
         // The other list has no kinds: the preview goes away.
         w->trView->selectNode(w->trView->GetNodeByID(31));
         QVERIFY(!w->Panel7->isVisibleTo(w.get()));

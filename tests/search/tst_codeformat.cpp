@@ -59,11 +59,17 @@ class TestCodeFormat : public QObject {
 
     void wordBreak() {
         const QString t = "x; 8401 10 00 00, 8402-11 y";
-        QCOMPARE(CodeWordBreak(t, 2, 2), 16);  // a blank after ";"
-        QCOMPARE(CodeWordBreak(t, 7, 2), 0);   // a blank inside the code
-        QCOMPARE(CodeWordBreak(t, 10, 0), 3);  // the code's start
-        QCOMPARE(CodeWordBreak(t, 5, 7), 17);  // its end: the blank after ","
-        QCOMPARE(CodeWordBreak(t, 99, 1), 0);  // outside the text
+        QCOMPARE(CodeWordBreak(t, 2, 2), 16);   // a blank after ";"
+        QCOMPARE(CodeWordBreak(t, 7, 2), 0);    // a blank inside the code
+        QCOMPARE(CodeWordBreak(t, 10, 0), 3);   // the code's start
+        QCOMPARE(CodeWordBreak(t, 5, 7), 17);   // its end: the blank after ","
+        QCOMPARE(CodeWordBreak(t, 99, 1), 0);   // outside the text
+        QCOMPARE(CodeWordBreak(t, 10, 3), 0);   // classify: no white space inside a code
+        QCOMPARE(CodeWordBreak(t, 5, 1), 18);   // right: past the blank after ","
+        QCOMPARE(CodeWordBreak(t, 10, 6), 2);   // left break: the delimiter itself
+        QCOMPARE(CodeWordBreak(t, 24, 4), 23);  // move left stops after "-"
+        QCOMPARE(CodeWordBreak(t, 18, 5), 24);  // move right stops past the character after "-"
+        QCOMPARE(CodeWordBreak(t, 1, 0), -1);   // left past the start
     }
 
     void queries_data() {
