@@ -68,14 +68,10 @@ TfrmSynonShow::TfrmSynonShow(QWidget* parent)
     connect(btnCancel, &QPushButton::clicked, this, &TfrmSynonShow::btnCancelClick);
     connect(btnDelete, &QPushButton::clicked, this, &TfrmSynonShow::btnDeleteClick);
 
-    pmeCopy = new QMenu(this);
-    icrCopy = pmeCopy->addAction(QStringLiteral("Copy"), redData, &QTextEdit::copy);
-    icrSelectall = pmeCopy->addAction(QStringLiteral("Select all"), redData, &QTextEdit::selectAll);
-    redData->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(redData, &QWidget::customContextMenuRequested, this, [this](const QPoint& p) {
-        icrCopy->setEnabled(redData->selLength() > 0);
-        pmeCopy->popup(redData->viewport()->mapToGlobal(p));
-    });
+    const st::text::CopyMenu menu = st::text::MakeCopyMenu(redData, this);
+    pmeCopy = menu.menu;
+    icrCopy = menu.copy;
+    icrSelectall = menu.selectAll;
     st::app::ApplyLayout(this, QStringLiteral("TfrmSynonShow"));
     SetViewMode();
 }

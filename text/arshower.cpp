@@ -50,14 +50,10 @@ TfamArShower::TfamArShower(QWidget* parent)
     stack_->addWidget(redText);
     stack_->setCurrentWidget(mmBlanc);  // hidden until attached
 
-    pmeCopy = new QMenu(this);
-    icrCopy = pmeCopy->addAction(QStringLiteral("Copy"), redText, &QTextEdit::copy);
-    icrSelectall = pmeCopy->addAction(QStringLiteral("Select all"), redText, &QTextEdit::selectAll);
-    redText->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(redText, &QWidget::customContextMenuRequested, this, [this](const QPoint& p) {
-        icrCopy->setEnabled(redText->selLength() > 0);
-        pmeCopy->popup(redText->viewport()->mapToGlobal(p));
-    });
+    const st::text::CopyMenu menu = st::text::MakeCopyMenu(redText, this);
+    pmeCopy = menu.menu;
+    icrCopy = menu.copy;
+    icrSelectall = menu.selectAll;
 
     // The dots snippets of the current resource set.
     const char* names[4] = {nullptr, "TopDots", "HeadDots", "EntryDots"};

@@ -3,6 +3,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QFile>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QPainter>
 #include <QPrinter>
 #include <QScrollBar>
@@ -454,6 +455,19 @@ RenderResult TRichView::renderRange(int from, int to, const QRect& twips, QPaint
         painter->restore();
     }
     return r;
+}
+
+CopyMenu MakeCopyMenu(TRichView* view, QWidget* owner) {
+    CopyMenu m;
+    m.menu = new QMenu(owner);
+    m.copy = m.menu->addAction(QStringLiteral("Copy"), view, &QTextEdit::copy);
+    m.selectAll = m.menu->addAction(QStringLiteral("Select all"), view, &QTextEdit::selectAll);
+    view->setContextMenuPolicy(Qt::CustomContextMenu);
+    QObject::connect(view, &QWidget::customContextMenuRequested, owner, [view, m](const QPoint& p) {
+        m.copy->setEnabled(view->selLength() > 0);
+        m.menu->popup(view->viewport()->mapToGlobal(p));
+    });
+    return m;
 }
 
 }  // namespace st::text

@@ -3,6 +3,8 @@
 #include <QTextEdit>
 #include <functional>
 
+class QAction;
+class QMenu;
 class QPainter;
 class QPrinter;
 
@@ -120,5 +122,14 @@ class TRichView : public QTextEdit {
     WordBreakRule custom_;
     bool wrapping_ = false;
 };
+
+// The copy menu of a read-only view: "Copy" (enabled only with a
+// selection) and "Select all", popped up on the view's context request.
+struct CopyMenu {
+    QMenu* menu;
+    QAction* copy;
+    QAction* selectAll;
+};
+CopyMenu MakeCopyMenu(TRichView* view, QWidget* owner);
 
 }  // namespace st::text
