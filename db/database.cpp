@@ -138,6 +138,9 @@ Database::~Database() {
 
 void Database::configure() {
     sqlite3_busy_timeout(db_, 10000);
+    // Reading the file through a mapping spares a copy of every page read
+    // (a whole-list search reads every row's page: a third of its time).
+    sqlite3_exec(db_, "PRAGMA mmap_size=2147483648", nullptr, nullptr, nullptr);
     sqlite3_extended_result_codes(db_, 1);
     RegisterUnicodeFunctions(db_);
 }
