@@ -60,6 +60,11 @@ void TdmMain::SetLocalTexts() {
     text_db_name_missing = ComposeText(TextId::dbNameMissing, lang, name_list);
 }
 
+st::db::OptionalSchema TdmMain::OptionalSchemaOf(const st::db::Database& db) {
+    if (g_instance && g_instance->connection() == &db) return g_instance->optional();
+    return st::db::DetectOptionalSchema(db);
+}
+
 void TdmMain::StartAnonymous() {
     login_name = QStringLiteral("Anonymous");
     login_id = -2;

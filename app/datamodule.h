@@ -33,6 +33,9 @@ class TdmMain : public QObject {
     st::db::Database* connection() const { return db_.get(); }
     QString connectionString() const { return connectionString_; }
     const st::db::OptionalSchema& optional() const { return optional_; }
+    // The optional parts of a connection's schema: as detected at opening for
+    // the process's own connection, looked up for any other.
+    static st::db::OptionalSchema OptionalSchemaOf(const st::db::Database& db);
 
     // Login state.
     bool isBaseOpen = false;

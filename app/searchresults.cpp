@@ -30,6 +30,7 @@
 #include "text/fold.h"
 #include "text/richfields.h"
 #include "text/richview.h"
+#include "text/rtfreader.h"
 #include "tree/treebutt.h"
 #include "tree/treev.h"
 
@@ -618,18 +619,12 @@ void TfrmSearchResults::ShowReferal(int syid, bool isNew) {
     if (!qryWork.eof()) {
         entry = qryWork.field(0).toInt();
         kind = qryWork.field(1).toInt();
-        text = QString::fromUtf8(st::text::FieldBytes(qryWork.field(2)));
-        // A rich text is shown by its plain words.
-        if (text.startsWith(QStringLiteral("{\\rtf"))) {
-            st::text::TRichView probe;
-            probe.loadContent(st::text::FieldBytes(qryWork.field(2)));
-            text = probe.plainText();
-        }
+        // A rich text counts by its plain words.
+        text = st::text::RtfPlainText(st::text::FieldBytes(qryWork.field(2)));
     }
     qryWork.close();
     const bool refer =
-        qryWork.database() && qryWork.database()->hasColumn(QStringLiteral("SYN_NAME"),
-                                                            QStringLiteral("Refer_Revision_ID"));
+        qryWork.database() && TdmMain::OptionalSchemaOf(*qryWork.database()).referRevision;
     qryWork.setSQL(QStringLiteral("select le.Entry_Short,sna.NAME, %1 from List_Entries le Inner "
                                   "join SYN_NAME sna on le.Revision_ID=sna.REVISION_ID where "
                                   "le.ENTRY_ID=%2 and sna.SYN_NUMBER=%3")

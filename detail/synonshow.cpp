@@ -8,6 +8,7 @@
 #include <QTabBar>
 #include <QVBoxLayout>
 
+#include "app/datamodule.h"
 #include "app/formlayout.h"
 #include "db/database.h"
 #include "db/schema.h"
@@ -136,8 +137,7 @@ void TfrmSynonShow::applyWordBreak(int kind) {
 
 bool TfrmSynonShow::loadKinds(st::tree::TLRevsInfo& head, int rid) {
     if (!head.syNames.isEmpty()) return true;  // built once per list
-    const bool refer = papa->database()->hasColumn(QStringLiteral("SYN_NAME"),
-                                                   QStringLiteral("Refer_Revision_ID"));
+    const bool refer = st::app::TdmMain::OptionalSchemaOf(*papa->database()).referRevision;
     for (bool ok = tblSynName.seek(QVariantList{rid, 0}); ok && !tblSynName.eof();
          tblSynName.next()) {
         if (tblSynName.field(QStringLiteral("REVISION_ID")).toInt() != rid) break;

@@ -29,6 +29,12 @@ void FormatCodeEdit(QLineEdit* edit, int mask) {
     edit->setSelection(out.s0, out.s1 - out.s0);
 }
 
+void ShowBoxActive(QLineEdit* box, bool active) {
+    QPalette p = box->palette();
+    p.setColor(QPalette::Text, active ? QColor(Qt::black) : QColor(128, 128, 128));
+    box->setPalette(p);
+}
+
 TfrmZEDCode::TfrmZEDCode(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmZEDCode"));
     setFixedSize(330, 120);
@@ -99,13 +105,8 @@ bool TfrmZEDCode::eventFilter(QObject* watched, QEvent* e) {
 }
 
 void TfrmZEDCode::rbuUKTClick() {
-    auto paint = [](QLineEdit* box, bool active) {
-        QPalette p = box->palette();
-        p.setColor(QPalette::Text, active ? QColor(Qt::black) : QColor(128, 128, 128));
-        box->setPalette(p);
-    };
-    paint(ediUKT, rbuUKT->isChecked());
-    paint(ediTN, rbuTN->isChecked());
+    ShowBoxActive(ediUKT, rbuUKT->isChecked());
+    ShowBoxActive(ediTN, rbuTN->isChecked());
     if (rbuUKT->isChecked())
         ediUKTChange();
     else

@@ -18,6 +18,8 @@ class TfrmTreeParam : public QDialog {
 
 // Reformats a code box as the user types, keeping the caret on its digits.
 void FormatCodeEdit(QLineEdit* edit, int mask);
+// A box of the chosen mode is written in black, the others in grey.
+void ShowBoxActive(QLineEdit* box, bool active);
 
 // The customs-code search dialog.
 class TfrmZEDCode : public QDialog {

@@ -128,13 +128,8 @@ bool TfrmSelector::eventFilter(QObject* watched, QEvent* e) {
 }
 
 void TfrmSelector::rbuCurrClick() {
-    auto paint = [](QLineEdit* box, bool active) {
-        QPalette p = box->palette();
-        p.setColor(QPalette::Text, active ? QColor(Qt::black) : QColor(128, 128, 128));
-        box->setPalette(p);
-    };
-    paint(ediString, rbuString->isChecked());
-    paint(ediZED, rbuZED->isChecked());
+    ShowBoxActive(ediString, rbuString->isChecked());
+    ShowBoxActive(ediZED, rbuZED->isChecked());
     if (rbuZED->isChecked())
         ediZEDChange();
     else if (rbuString->isChecked())

@@ -11,7 +11,6 @@
 #include <QTextDocumentFragment>
 #include <QTextLayout>
 #include <QTextList>
-#include <cctype>
 #include <memory>
 
 #include "text/codepage.h"
@@ -171,31 +170,14 @@ bool TRichView::insertRtfStream(const ChunkSource& source, qint64 chunkSize) {
     return insertRtf(all);
 }
 
-namespace {
-// Whether the document's text ends with a paragraph mark: a last "\par"
-// followed by nothing but group ends and blanks.
-bool endsWithParagraphMark(const QByteArray& rtf) {
-    qsizetype n = rtf.size();
-    while (n > 0 && (rtf[n - 1] == '}' || rtf[n - 1] == '\0' || std::isspace(uchar(rtf[n - 1]))))
-        --n;
-    const QByteArray tail = rtf.left(n);
-    return tail.endsWith("\\par") && !tail.endsWith("\\\\par");
-}
-}  // namespace
-
 bool TRichView::insertRtf(const QByteArray& rtf) {
     if (rtf.isEmpty()) return true;  // an empty stream reads fine and adds nothing
     QTextCursor c = textCursor();
     c.beginEditBlock();
     c.removeSelectedText();
     const int start = c.position();
-    bool ok = InsertRtf(c, rtf);
-    // Inserted, a value keeps the paragraph mark it ends with (a whole
-    // document read on its own ends in its last paragraph instead).
-    if (ok && endsWithParagraphMark(rtf)) {
-        const QTextCharFormat f = c.charFormat();
-        c.insertBlock(c.blockFormat(), f);
-    }
+    // Inserted at the caret, a value keeps the paragraph end it closes with.
+    const bool ok = InsertRtf(c, rtf, nullptr, RtfInsert::KeepFinalBreak);
     if (!ok) {
         // Nothing of a failed read stays: the caller falls back to plain text.
         c.setPosition(start, QTextCursor::KeepAnchor);

@@ -664,12 +664,13 @@ QTextListFormat::Style BulletStyle(QStringView text) {
 
 class Reader {
   public:
-    Reader(QTextCursor& cursor, const char* begin, const char* end, bool utf8)
+    Reader(QTextCursor& cursor, const char* begin, const char* end, bool utf8, bool keepFinalBreak)
         : cursor_(cursor),
           doc_(cursor.document()),
           p_(reinterpret_cast<const uchar*>(begin)),
           end_(reinterpret_cast<const uchar*>(end)),
-          utf8_(utf8) {}
+          utf8_(utf8),
+          keepFinalBreak_(keepFinalBreak) {}
 
     void Run();
 
@@ -721,6 +722,7 @@ class Reader {
     const uchar* p_;
     const uchar* end_;
     bool utf8_;
+    bool keepFinalBreak_;
     bool finished_ = false;
 
     std::vector<State> stack_;
@@ -827,6 +829,8 @@ void Reader::Run() {
         Text(u"\uFFFD");
     }
     FlushRun();
+    // A value inserted among others keeps the paragraph end it closes with.
+    if (keepFinalBreak_ && pendingBreak_) BeforeContent();
     // The last paragraph takes its format only when the read opened it or
     // began at its start: one paragraph inserted inside another keeps the host's.
     if (blockOwned_ || startedAtBlockStart_) {
@@ -2153,7 +2157,7 @@ const QString& SingleByteTable(int cp) {
 
 }  // namespace rtf
 
-bool InsertRtf(QTextCursor& cursor, const QByteArray& rtf, QString* error) {
+bool InsertRtf(QTextCursor& cursor, const QByteArray& rtf, QString* error, RtfInsert mode) {
     if (error) error->clear();
     if (cursor.isNull() || !cursor.document()) {
         if (error) *error = QStringLiteral("no document to insert into");
@@ -2171,14 +2175,22 @@ bool InsertRtf(QTextCursor& cursor, const QByteArray& rtf, QString* error) {
                       hasHigh;
     cursor.clearSelection();
     cursor.beginEditBlock();
-    Reader reader(cursor, begin, end, utf8);
+    Reader reader(cursor, begin, end, utf8, mode == RtfInsert::KeepFinalBreak);
     reader.Run();
     cursor.endEditBlock();
     return true;
 }
 
-bool InsertRtfText(QTextCursor& cursor, const QString& rtf, QString* error) {
-    return InsertRtf(cursor, rtf.toUtf8(), error);
+QString RtfPlainText(const QByteArray& value) {
+    if (!LooksLikeRtf(value)) return decodeText(value, true);
+    QTextDocument doc;
+    QTextCursor c(&doc);
+    InsertRtf(c, value);
+    return doc.toPlainText();
+}
+
+bool InsertRtfText(QTextCursor& cursor, const QString& rtf, QString* error, RtfInsert mode) {
+    return InsertRtf(cursor, rtf.toUtf8(), error, mode);
 }
 
 }  // namespace st::text

@@ -22,12 +22,20 @@ bool LooksLikeRtf(const QByteArray& bytes);
 // 1000 items a list goes on in a new QTextList that numbers on). A final
 // \par ends the last paragraph without opening an empty one, as when a rich
 // edit control loads a file, and a single paragraph inserted inside another
-// keeps the host paragraph's format.
-bool InsertRtf(QTextCursor& cursor, const QByteArray& rtf, QString* error = nullptr);
+// keeps the host paragraph's format. KeepFinalBreak keeps that last paragraph
+// end instead, as a value inserted among others at the caret needs.
+enum class RtfInsert { Document, KeepFinalBreak };
+bool InsertRtf(QTextCursor& cursor, const QByteArray& rtf, QString* error = nullptr,
+               RtfInsert mode = RtfInsert::Document);
 
 // The same for RTF held as decoded text (values that were imported with their
 // bytes already turned into characters): characters beyond ASCII are text.
-bool InsertRtfText(QTextCursor& cursor, const QString& rtf, QString* error = nullptr);
+bool InsertRtfText(QTextCursor& cursor, const QString& rtf, QString* error = nullptr,
+                   RtfInsert mode = RtfInsert::Document);
+
+// The plain text of a value: RTF read into a scratch document, anything
+// else decoded as text.
+QString RtfPlainText(const QByteArray& value);
 
 // The character set (\fcharset) carried by a character format, -1 if none.
 int CharsetOf(const QTextCharFormat& f);

@@ -7,6 +7,7 @@
 #include "app/localtexts.h"
 #include "app/resourceset.h"
 #include "app/wordtable.h"
+#include "resources/resources.h"
 #include "text/codepage.h"
 
 using namespace st::app;
@@ -141,6 +142,7 @@ class TestLocalisation : public QObject {
     }
 
     void ownSetHasTheWordTable() {
+        QVERIFY(st::resources::HasOwnResourceSet());
         const auto words = ResourceSet::current().find("STRINGS", "LOCAL_WORDS");
         QVERIFY(words);
         const WordTable t = WordTable::parse(*words);
