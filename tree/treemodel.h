@@ -30,6 +30,7 @@ class EntryTreeModel : public QAbstractItemModel {
     void beginFill();
     void endFill();
     int append(int parent, int data, const QString& caption);
+    void reserve(int n) { nodes_.reserve(size_t(n)); }
 
     int count() const { return int(nodes_.size()); }
     const Node& node(int i) const { return nodes_[size_t(i)]; }

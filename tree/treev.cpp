@@ -18,20 +18,10 @@ namespace st::tree {
 using st::db::Query;
 
 namespace {
-const QString kWholeList = QStringLiteral(
-    "select Entry_id, List_Title, Parent_id, Entry_type, Revision_id\n"
-    "from List_entries\n"
-    "where Revision_id in (-15)\n"
-    "order by Sort_list,Sort_Num");
-const QString kHeads = QStringLiteral(
-    "select entry_id, Revision_id from List_entries\n"
-    "where (entry_id=Revision_id) or (Revision_id is NULL) or (Revision_id=0) \n"
-    "order by Sort_list,Sort_Num");
 const QString kPicChildren = QStringLiteral(
     "Select Entry_ID, Picture_key\n"
     "from List_Entries\n"
     "where Parent_ID=:pap");
-constexpr int kPathLevels = 14;
 }  // namespace
 
 RepaintSuspender::RepaintSuspender(QWidget* w) : w_(w), was_(w->updatesEnabled()) {
@@ -42,20 +32,11 @@ RepaintSuspender::~RepaintSuspender() {
     w_->setUpdatesEnabled(was_);
 }
 
-// One record of a result set or of the cursor.
-struct TfamTreeV::Row {
-    int id = 0;
-    int parent = 0;
-    int revision = 0;
-    int pictureKey = 0;
-    QString title;
-};
-
 TfamTreeV::TfamTreeV(QWidget* parent)
     : QWidget(parent),
-      qrySelectAll(nullptr, kWholeList),
+      qrySelectAll(nullptr, kWholeListSQL),
       tblEntries(nullptr, QStringLiteral("LIST_ENTRIES"), QStringLiteral("PrimaryKey")),
-      qryGetHeads(nullptr, kHeads),
+      qryGetHeads(nullptr, kHeadsSQL),
       quePicChild(nullptr, kPicChildren),
       model_(new EntryTreeModel(this)) {
     setObjectName(QStringLiteral("famTreeV"));
@@ -113,35 +94,14 @@ void TfamTreeV::CloseTable() {
 // ---- heads and filters ----------------------------------------------------
 
 void TfamTreeV::FillHeads() {
-    const QList<TLRevsInfo> old = liHeads;
-    QList<TLRevsInfo> heads;
-    heads.reserve(20);
-    for (qryGetHeads.open(); !qryGetHeads.eof(); qryGetHeads.next()) {
-        TLRevsInfo h;
-        h.rev_id = qryGetHeads.field(QStringLiteral("entry_id")).toInt();
-        h.typ = qryGetHeads.field(QStringLiteral("Revision_ID")).toInt() != 0 ? 1 : 0;
-        for (const TLRevsInfo& o : old)
-            if (o.rev_id == h.rev_id && o.typ == h.typ) {
-                h.fshow = o.fshow;
-                break;
-            }
-        heads.append(h);
-    }
-    qryGetHeads.close();
-    liHeads = heads;
+    liHeads = ReadListHeads(qryGetHeads, liHeads);
     liSaved_id = -1;
     liSaved_po = -1;
     Make_liVisibles();
 }
 
 QString TfamTreeV::ChangeSQL(const QString& text) const {
-    static const QString key = QStringLiteral("Revision_id in (");
-    const qsizetype at = text.indexOf(key);  // exact case
-    if (at < 0) return text;
-    const qsizetype open = at + key.size();
-    const qsizetype close = text.indexOf(u')', open);
-    if (close < 0) return text;
-    return text.left(open) + liVisibles + text.mid(close);
+    return ApplyVisibleLists(text, liVisibles);
 }
 
 void TfamTreeV::ChangeSQL(Query& q) const {
@@ -149,13 +109,7 @@ void TfamTreeV::ChangeSQL(Query& q) const {
 }
 
 void TfamTreeV::Make_liVisibles() {
-    QString s = liShowHeads ? QStringLiteral("0,Entry_id") : QString();
-    for (const TLRevsInfo& h : liHeads) {
-        if (!h.fshow) continue;
-        if (!s.isEmpty()) s += u',';
-        s += QString::number(h.rev_id);
-    }
-    liVisibles = s.isEmpty() ? QStringLiteral("-153") : s;
+    liVisibles = MakeVisibleLists(liHeads, liShowHeads);
 }
 
 QString TfamTreeV::MakeTreeString(const Query& qry, const QString& sti) const {
@@ -169,18 +123,6 @@ QString TfamTreeV::MakeTreeString(const Query& qry, const QString& sti) const {
 void TfamTreeV::clearSelection() {
     trList->selectionModel()->clearSelection();
     trList->selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::Clear);
-}
-
-int TfamTreeV::insertNode(const Row& r, int data, int& depth, std::pair<int, int>* path) {
-    // Past 14 levels a node goes under the level-12 node and is not pushed.
-    const int parentNode = depth == 0             ? -1
-                           : depth >= kPathLevels ? path[12].second
-                                                  : path[depth - 1].second;
-    static const Query none;
-    const int node = model_->append(parentNode, data, MakeTreeString(none, r.title));
-    if (r.pictureKey == 1) model_->setNodeState(node, data > 0 ? 2 : 3);
-    if (depth < kPathLevels) path[depth++] = {r.id, node};
-    return node;
 }
 
 void TfamTreeV::FillTree1(Query& queEcc, TLAutoExpand rulExpand) {
@@ -208,82 +150,23 @@ void TfamTreeV::FillTree1(Query& queEcc, TLAutoExpand rulExpand) {
             ShowEntry(-1, false);
             return;
         }
-        OpenTable();
         int reselect = -1;
         {
             st::db::ReadTransaction snapshot(db_);
-            std::pair<int, int> path[kPathLevels];
-            int depth = 0;
-            liMaxLev = 0;
-            int headStart = 0;
-            for (TLRevsInfo& h : liHeads) h.trPosition = -1;
-            const int cId = queEcc.fieldIndex(QStringLiteral("Entry_ID"));
-            const int cTitle = queEcc.fieldIndex(QStringLiteral("List_Title"));
-            const int cParent = queEcc.fieldIndex(QStringLiteral("Parent_ID"));
-            const int cRev = queEcc.fieldIndex(QStringLiteral("Revision_id"));
-            const int cPic = queEcc.fieldIndex(QStringLiteral("Picture_key"));
-            auto readCursor = [this] {
-                Row a;
-                a.id = tblEntries.field(QStringLiteral("Entry_ID")).toInt();
-                a.parent = tblEntries.field(QStringLiteral("Parent_ID")).toInt();
-                a.revision = tblEntries.field(QStringLiteral("Revision_ID")).toInt();
-                a.pictureKey = tblEntries.field(QStringLiteral("Picture_key")).toInt();
-                a.title = tblEntries.field(QStringLiteral("List_Title")).toString();
-                return a;
-            };
-            auto place = [&](const Row& r, int data) {
-                const int node = insertNode(r, data, depth, path);
-                if (r.id == remembered) reselect = node;
-                if (r.revision == r.id || r.revision == 0) {
-                    for (int i = headStart; i < liHeads.size(); ++i) {
-                        if (liHeads[i].rev_id != r.id) continue;
-                        liHeads[i].trPosition = node;
-                        headStart = i + 1;
-                        liMaxLev = std::max(liMaxLev, model_->node(node).level);
-                        if (!liHeads[i].fshow) {
-                            model_->setNodeData(node, -r.id);
-                            model_->setNodeState(node, 1);
-                        }
-                        break;
-                    }
-                }
-            };
-            QList<Row> missing;
-            for (; !queEcc.eof(); queEcc.next()) {
-                Row r;
-                r.id = queEcc.field(cId).toInt();
-                r.title = queEcc.field(cTitle).toString();
-                r.parent = queEcc.field(cParent).toInt();
-                r.revision = queEcc.field(cRev).toInt();
-                r.pictureKey = cPic >= 0 ? queEcc.field(cPic).toInt() : 0;
-                // Where R attaches: a path level, or the root; missing
-                // ancestors are looked up once each.
-                missing.clear();
-                int p = r.parent;
-                while (true) {
-                    if (p <= 0) {
-                        depth = 0;
-                        break;
-                    }
-                    int k = std::min(depth, kPathLevels) - 1;
-                    while (k >= 0 && path[k].first != p) --k;
-                    if (k >= 0) {
-                        depth = k + 1;
-                        break;
-                    }
-                    if (missing.size() == kPathLevels || !tblEntries.findKey({p})) {
-                        depth = 0;
-                        break;
-                    }
-                    missing.append(readCursor());
-                    p = missing.back().parent;
-                }
-                for (qsizetype i = missing.size() - 1; i >= 0; --i)
-                    place(missing[i], -missing[i].id);
-                place(r, r.id);
+            EntryTreeLoader loader(db_);
+            std::vector<LoadedNode> nodes = loader.load(queEcc);
+            PlaceHeads(nodes, liHeads, liMaxLev);
+            static const Query none;
+            model_->reserve(int(nodes.size()));
+            for (const LoadedNode& n : nodes) {
+                const int node = model_->append(n.parent, n.data, MakeTreeString(none, n.title));
+                if (n.hiddenHead)
+                    model_->setNodeState(node, 1);
+                else if (n.pictureKey == 1)
+                    model_->setNodeState(node, n.data > 0 ? 2 : 3);
+                if (n.id() == remembered) reselect = node;
             }
         }
-        CloseTable();
         model_->endFill();
         if (rulExpand == laxAlways || (rulExpand == laxAuto && showExpanded)) trList->expandAll();
         isBlockShow = false;
@@ -312,19 +195,9 @@ void TfamTreeV::FillTree0(Query& queEcc, TLAutoExpand) {
         queEcc.open();
     else
         queEcc.first();
-    const int cId = queEcc.fieldIndex(QStringLiteral("Entry_ID"));
-    // Both sides are in document order: walk them in step.
-    int a = queEcc.eof() ? -1 : queEcc.field(cId).toInt();
-    for (int i = 0; i < model_->count(); ++i) {
-        const int v = std::abs(model_->node(i).data);
-        if (v == a) {
-            model_->setNodeData(i, v);
-            queEcc.next();
-            a = queEcc.eof() ? -1 : queEcc.field(cId).toInt();
-        } else {
-            model_->setNodeData(i, -v);
-        }
-    }
+    MarkHitsInStep(
+        model_->count(), [this](int i) { return std::abs(model_->node(i).data); },
+        [this](int i, int v) { model_->setNodeData(i, v); }, queEcc);
     model_->refresh();
 }
 

@@ -9,6 +9,7 @@
 #include "db/query.h"
 #include "db/tablecursor.h"
 #include "tree/showers.h"
+#include "tree/treeload.h"
 #include "tree/treemodel.h"
 
 class QTreeView;
@@ -16,19 +17,6 @@ class QCheckBox;
 class QGroupBox;
 
 namespace st::tree {
-
-// One list head with its visibility.
-struct TLRevsInfo {
-    int rev_id = 0;
-    quint8 typ = 0;               // 1 a list, 0 a group of lists
-    bool fshow = true;            // visible
-    int trPosition = -1;          // the head's tree node, -1 when not placed
-    QStringList syNames;          // synonym kind names of the list, filled on first use
-    QList<int> syCodes;           // the kind codes of syNames
-    QList<int> rrids;             // referred revision of each kind
-    QWidget* chbAsker = nullptr;  // its control on the list selector
-    bool isSaved = false;
-};
 
 enum TLAutoExpand { laxAuto, laxNo, laxAlways };
 
@@ -123,8 +111,6 @@ class TfamTreeV : public QWidget {
     QList<std::pair<int, int>> captionHits(const QString& caption) const;
 
   private:
-    struct Row;
-    int insertNode(const Row& r, int data, int& depth, std::pair<int, int>* path);
     void clearSelection();
     int findHit(int from, int step) const;
 
