@@ -25,6 +25,7 @@
 #include "detail/synonshow.h"
 #include "search/codeformat.h"
 #include "search/dialogs.h"
+#include "search/searchrun.h"
 #include "search/selector.h"
 #include "text/arshower.h"
 #include "text/fold.h"
@@ -266,9 +267,7 @@ void TfrmSearchResults::FormCreate() {
     limode = 2;
     queEccLike.setUseSearchCache(true);
     dsWork = &trView->qrySelectAll;
-    trView->qrySelectAll.setSQL(QStringLiteral(
-        "select Entry_id, List_Title, Parent_id, Entry_type, Picture_key, Revision_id\n"
-        "from List_entries\nwhere Revision_id in (-153)\norder by Sort_list,Sort_Num"));
+    trView->qrySelectAll.setSQL(st::search::kWholeListSearchSQL);
     id_shown = -1;
     fig_eccn_shown = -2;
     trView->showExpanded = true;

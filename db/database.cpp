@@ -159,13 +159,27 @@ std::unique_ptr<Database> Database::open(const QString& path) {
     if (path.isEmpty() || !fi.exists() || !fi.isFile())
         throw DbError(QStringLiteral("database file not found: %1").arg(path));
     auto db = connect(path, SQLITE_OPEN_READWRITE);
-    // The first read proves it is a database and one of ours.
-    if (!db->hasTable(QStringLiteral("List_Entries")))
-        throw DbError(QStringLiteral("%1 holds no table List_Entries").arg(path));
+    db->requireEntries();
     // Other instances share the file; WAL lets readers and a writer coexist.
     // A read-only file keeps its journal mode.
     sqlite3_exec(db->db_, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
     return db;
+}
+
+std::unique_ptr<Database> Database::openReadOnly(const QString& path) {
+    const QFileInfo fi(path);
+    if (path.isEmpty() || !fi.exists() || !fi.isFile())
+        throw DbError(QStringLiteral("database file not found: %1").arg(path));
+    auto db = connect(path, SQLITE_OPEN_READONLY);
+    sqlite3_exec(db->db_, "PRAGMA query_only=1", nullptr, nullptr, nullptr);
+    db->requireEntries();
+    return db;
+}
+
+void Database::requireEntries() const {
+    // The first read proves it is a database and one of ours.
+    if (!hasTable(QStringLiteral("List_Entries")))
+        throw DbError(QStringLiteral("%1 holds no table List_Entries").arg(path_));
 }
 
 std::unique_ptr<Database> Database::create(const QString& path) {

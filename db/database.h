@@ -50,6 +50,8 @@ class Database {
 
     // Opens an existing database file for reading and writing.
     static std::unique_ptr<Database> open(const QString& path);
+    // Opens an existing database file that this connection never writes.
+    static std::unique_ptr<Database> openReadOnly(const QString& path);
     // Makes a new, empty database file with the whole schema.
     static std::unique_ptr<Database> create(const QString& path);
 
@@ -73,6 +75,7 @@ class Database {
     Database(sqlite3* db, QString path);
     static std::unique_ptr<Database> connect(const QString& path, int flags);
     void configure();
+    void requireEntries() const;
 
     sqlite3* db_;
     QString path_;

@@ -16,6 +16,7 @@ libsqlite3-dev
 sqlite3
 libjpeg62-turbo-dev
 mdbtools
+mdbtools-dev
 xvfb
 xauth
 "

@@ -15,6 +15,7 @@
 #include "app/settings.h"
 #include "search/codeformat.h"
 #include "search/dialogs.h"
+#include "search/searchrun.h"
 #include "tree/treev.h"
 
 namespace st::search {
@@ -98,12 +99,7 @@ void TfrmSelector::WMDeferredStart() {
     if (auto* dm = st::app::TdmMain::instance()) dm->OpenBases();
     excluded_ = st::app::ReadExcludedLists(st::app::IniFile::current());
     if (!tree_) return;
-    for (int id : excluded_)
-        for (st::tree::TLRevsInfo& head : tree_->liHeads)
-            if (head.rev_id == id) {
-                head.fshow = false;
-                break;
-            }
+    st::search::ApplyExcludedLists(tree_->liHeads, excluded_);
     if (!excluded_.isEmpty()) tree_->Make_liVisibles();
     tree_->BuildRevisionScreen(pnlLists);
     if (!ed_.showCustomsCodes)
