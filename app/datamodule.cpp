@@ -1,6 +1,7 @@
 #include "app/datamodule.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 #include "app/inifile.h"
 #include "app/localtexts.h"
@@ -75,6 +76,14 @@ void TdmMain::addBaseOpener(std::function<void()> opener) {
     openers_.push_back(std::move(opener));
 }
 
+QString TdmMain::AccessDatabaseMessage(const QString& path) {
+    return QStringLiteral(
+               "%1: this is an Access database; convert it with searchtool-import:\n\n"
+               "    searchtool-import \"%1\" \"%2\"\n\n"
+               "then set DB_Name in SearchTool.ini to the new file.")
+        .arg(path, QFileInfo(path).completeBaseName() + QStringLiteral(".db"));
+}
+
 void TdmMain::OpenBases() {
     if (isBaseOpen) return;
     isBaseOpen = true;
@@ -94,6 +103,13 @@ void TdmMain::OpenBases() {
     }
     try {
         const QString path = st::db::ResolveDbPath(dbName, QDir::currentPath());
+        if (st::db::LooksLikeAccessFile(path)) {
+            busy.restore();
+            ShowMessage(AccessDatabaseMessage(path));
+            Flags().showMainForm = false;
+            RequestTermination();
+            return;
+        }
         connectionString_ = st::db::ReplaceDataSource(st::db::kDesignConnectionString, path);
         db_ = st::db::Database::open(st::db::DataSourceOf(connectionString_));
         optional_ = st::db::DetectOptionalSchema(*db_);

@@ -50,6 +50,8 @@ class TdmMain : public QObject {
     int languageNumber() const;
     WordTable name_list;
     QString text_err_no_database;
+    // What the user is told when DB_Name names an Access file.
+    static QString AccessDatabaseMessage(const QString& path);
     QString text_db_name_missing;
 
     st::db::Query quExpert;  // "Select * from expert"

@@ -1,5 +1,7 @@
 #include "db/connstring.h"
 
+#include <QFile>
+
 namespace st::db {
 
 namespace {
@@ -27,6 +29,14 @@ QString DataSourceOf(const QString& connection) {
     const qsizetype valueStart = at + kKey.size();
     const qsizetype semi = connection.indexOf(u';', valueStart);
     return connection.mid(valueStart, semi < 0 ? -1 : semi - valueStart);
+}
+
+bool LooksLikeAccessFile(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return false;
+    const QByteArray head = f.read(32);
+    return head.size() >= 19 && head.at(0) == 0 &&
+           (head.mid(4, 15) == "Standard Jet DB" || head.mid(4, 15) == "Standard ACE DB");
 }
 
 }  // namespace st::db

@@ -18,4 +18,8 @@ QString ReplaceDataSource(const QString& connection, const QString& path);
 // The data source named by a connection string (empty when none).
 QString DataSourceOf(const QString& connection);
 
+// An Access (Jet or ACE) database file, by its header: the program cannot
+// open one, the importer converts it.
+bool LooksLikeAccessFile(const QString& path);
+
 }  // namespace st::db
