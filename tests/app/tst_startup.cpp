@@ -191,10 +191,18 @@ class TestStartup : public QObject {
             << QByteArray("[Names]\nDB_Name=gone.db\n") << "Unable to open database";
         QTest::newRow("not a database")
             << QByteArray("[Names]\nDB_Name=SearchTool.ini\n") << "Unable to open database";
+        QTest::newRow("an Access file")
+            << QByteArray("[Names]\nDB_Name=old.mdb\n")
+            << TdmMain::AccessDatabaseMessage(dir.filePath("old.mdb"));
     }
     void databaseFailures() {
         QFETCH(QByteArray, ini);
         QFETCH(QString, message);
+        {
+            QFile access(dir.filePath("old.mdb"));
+            QVERIFY(access.open(QIODevice::WriteOnly));
+            access.write(QByteArray("\0\1\0\0Standard Jet DB\0", 20) + QByteArray(2000, '\0'));
+        }
         if (ini.isEmpty())
             QFile::remove(dir.filePath("SearchTool.ini"));
         else
