@@ -128,6 +128,15 @@ QVariant Statement::value(int i) const {
     }
 }
 
+int Statement::intValue(int i) const {
+    return sqlite3_column_int(stmt_, i);
+}
+
+QString Statement::textValue(int i) const {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, i));
+    return text ? QString::fromUtf8(text, sqlite3_column_bytes(stmt_, i)) : QString();
+}
+
 // ---- Database -------------------------------------------------------------
 
 Database::Database(sqlite3* db, QString path) : db_(db), path_(std::move(path)) {}

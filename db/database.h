@@ -34,6 +34,9 @@ class Statement {
     int columnCount() const;
     QString columnName(int i) const;
     QVariant value(int i) const;
+    // Typed reads without a QVariant, for loops over many rows.
+    int intValue(int i) const;
+    QString textValue(int i) const;
     sqlite3_stmt* handle() const { return stmt_; }
 
   private:

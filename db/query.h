@@ -57,6 +57,9 @@ class Query {
     bool hasField(const QString& name) const;
     // Column index of a field, -1 when the result has none.
     int fieldIndex(const QString& name) const;
+    // Typed reads of a column index on the current row (0 or empty when there is none).
+    int intField(int i) const;
+    QString textField(int i) const;
     // The current row's value; throws DbError for an unknown field name.
     QVariant field(const QString& name) const;
     QVariant field(int i) const;

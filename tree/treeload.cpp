@@ -69,10 +69,10 @@ bool EntryTreeLoader::lookUp(int id, LoadedNode& into) {
     byId_->bind(1, id);
     if (!byId_->step()) return false;
     into.data = -id;
-    into.parentId = byId_->value(0).toInt();
-    into.revision = byId_->value(1).toInt();
-    into.title = byId_->value(2).toString();
-    into.pictureKey = byId_->value(3).toInt();
+    into.parentId = byId_->intValue(0);
+    into.revision = byId_->intValue(1);
+    into.title = byId_->textValue(2);
+    into.pictureKey = byId_->intValue(3);
     return true;
 }
 
@@ -99,11 +99,11 @@ std::vector<LoadedNode> EntryTreeLoader::load(Query& q) {
     std::vector<LoadedNode> missing;
     for (; !q.eof(); q.next()) {
         LoadedNode r;
-        r.data = q.field(cId).toInt();
-        r.title = q.field(cTitle).toString();
-        r.parentId = q.field(cParent).toInt();
-        r.revision = q.field(cRev).toInt();
-        r.pictureKey = cPic >= 0 ? q.field(cPic).toInt() : 0;
+        r.data = q.intField(cId);
+        r.title = q.textField(cTitle);
+        r.parentId = q.intField(cParent);
+        r.revision = q.intField(cRev);
+        r.pictureKey = q.intField(cPic);
         // Where the row attaches: a level of the path, or the root.
         missing.clear();
         int p = r.parentId;
