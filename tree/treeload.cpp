@@ -55,7 +55,8 @@ QString ApplyVisibleLists(const QString& text, const QString& visibles) {
 EntryTreeLoader::EntryTreeLoader(st::db::Database* db) {
     // Only the columns a node needs: the cursor would read whole records,
     // rich texts included, for every missing ancestor.
-    const bool pictures = db->hasColumn(QStringLiteral("List_Entries"), QStringLiteral("Picture_key"));
+    const bool pictures =
+        db->hasColumn(QStringLiteral("List_Entries"), QStringLiteral("Picture_key"));
     byId_ = std::make_unique<st::db::Statement>(
         db->handle(), QStringLiteral("select Parent_ID, Revision_ID, List_Title, %1 from "
                                      "List_Entries where Entry_ID = ?")
@@ -88,7 +89,7 @@ std::vector<LoadedNode> EntryTreeLoader::load(Query& q) {
     int depth = 0;
     auto place = [&](LoadedNode&& n) {
         // Past 14 levels a node goes under the level-12 node and is not pushed.
-        n.parent = depth == 0              ? -1
+        n.parent = depth == 0             ? -1
                    : depth >= kPathLevels ? path[12].second
                                           : path[depth - 1].second;
         n.level = n.parent < 0 ? 0 : nodes[size_t(n.parent)].level + 1;

@@ -44,8 +44,8 @@ QString ApplyVisibleLists(const QString& sql, const QString& visibles);
 
 // A node of a loaded tree, in pre-order.
 struct LoadedNode {
-    int data = 0;    // +id a hit, -id a context node
-    int parent = -1; // node index, -1 for a root
+    int data = 0;     // +id a hit, -id a context node
+    int parent = -1;  // node index, -1 for a root
     int level = 0;
     int parentId = 0;
     int revision = 0;

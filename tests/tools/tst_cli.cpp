@@ -94,7 +94,10 @@ class TestCli : public QObject {
         QStringList s;
         for (int i = 0; i < m->count(); ++i) {
             const int d = m->node(i).data;
-            s << QStringLiteral("%1%2/%3").arg(d > 0 ? "+" : "-").arg(std::abs(d)).arg(m->node(i).level);
+            s << QStringLiteral("%1%2/%3")
+                     .arg(d > 0 ? "+" : "-")
+                     .arg(std::abs(d))
+                     .arg(m->node(i).level);
         }
         return s.join(u' ');
     }
@@ -120,9 +123,11 @@ class TestCli : public QObject {
         writeFile("other.ini", "[Names]\nDB_Name=c.db\n");
         writeFile("noname.ini", "[Names]\nLanguage=ENU\n");
         writeFile("garbage.db", QByteArray(4096, 'x'));
-        writeFile("access.mdb", QByteArray("\0\1\0\0Standard Jet DB\0", 20) + QByteArray(2000, '\0'));
+        writeFile("access.mdb",
+                  QByteArray("\0\1\0\0Standard Jet DB\0", 20) + QByteArray(2000, '\0'));
         writeFile("plain.txt", "not rich text");
-        writeFile("e.rtf", "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 Hello {\\b bold} w\\u246?rld\\par}");
+        writeFile("e.rtf",
+                  "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 Hello {\\b bold} w\\u246?rld\\par}");
         writeFile("items.txt", "8413\nнасос%\n\nno such thing\n8413 70 30 00\n9999 99\n");
     }
 
@@ -132,44 +137,63 @@ class TestCli : public QObject {
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("inOut");
         QTest::addColumn<QString>("inErr");
-        QTest::newRow("help") << QStringList{"--help"} << 0 << "screen FILE" << "";
-        QTest::newRow("command help") << QStringList{"search", "--help"} << 0 << "--full" << "";
-        QTest::newRow("no command") << QStringList{} << 2 << "" << "usage:";
-        QTest::newRow("unknown command") << QStringList{"frob"} << 2 << "" << "unknown command";
+        QTest::newRow("help") << QStringList{"--help"} << 0 << "screen FILE"
+                              << "";
+        QTest::newRow("command help") << QStringList{"search", "--help"} << 0 << "--full"
+                                      << "";
+        QTest::newRow("no command") << QStringList{} << 2 << ""
+                                    << "usage:";
+        QTest::newRow("unknown command") << QStringList{"frob"} << 2 << ""
+                                         << "unknown command";
         QTest::newRow("unknown option") << QStringList{"search", "--x", "a"} << 2 << ""
                                         << "unknown option --x";
         QTest::newRow("option without value") << QStringList{"search", "a", "--lists"} << 2 << ""
                                               << "needs a value";
-        QTest::newRow("lists") << QStringList{"lists"} << 0 << "hidden" << "";
-        QTest::newRow("search hit") << QStringList{"search", u"насос"_qs} << 0 << "* 1A001" << "";
-        QTest::newRow("search context") << QStringList{"search", "exchanger"} << 0
-                                        << "[1A002 Лазери]" << "";
-        QTest::newRow("search nothing") << QStringList{"search", "qqqzzz"} << 1 << "0 hits" << "";
-        QTest::newRow("excluded list") << QStringList{"search", "Hidden pump"} << 1 << "" << "";
+        QTest::newRow("lists") << QStringList{"lists"} << 0 << "hidden"
+                               << "";
+        QTest::newRow("search hit") << QStringList{"search", u"насос"_qs} << 0 << "* 1A001"
+                                    << "";
+        QTest::newRow("search context")
+            << QStringList{"search", "exchanger"} << 0 << "[1A002 Лазери]"
+            << "";
+        QTest::newRow("search nothing") << QStringList{"search", "qqqzzz"} << 1 << "0 hits"
+                                        << "";
+        QTest::newRow("excluded list") << QStringList{"search", "Hidden pump"} << 1 << ""
+                                       << "";
         QTest::newRow("--lists") << QStringList{"search", "--lists", "50", "Hidden pump"} << 0
-                                 << "* H1" << "";
+                                 << "* H1"
+                                 << "";
         QTest::newRow("--lists unknown") << QStringList{"search", "--lists", "77", "a"} << 2 << ""
                                          << "no list head has the id 77";
-        QTest::newRow("code") << QStringList{"code", "8413"} << 0 << "* 1A003" << "";
-        QTest::newRow("code typed without blanks") << QStringList{"code", "8413703000"} << 0
-                                                   << "* 1A001" << "";
-        QTest::newRow("code tn") << QStringList{"code", "--tn", "8413"} << 1 << "" << "";
-        QTest::newRow("hostile exact code") << QStringList{"code", "--exact", "8413' or '1'='1"} << 1
-                                            << "" << "";
-        QTest::newRow("hostile code 2") << QStringList{"code", "'); drop table SYNONYM; --"} << 1
-                                        << "" << "";
-        QTest::newRow("show") << QStringList{"show", "13"} << 0 << "pump laser" << "";
+        QTest::newRow("code") << QStringList{"code", "8413"} << 0 << "* 1A003"
+                              << "";
+        QTest::newRow("code typed without blanks")
+            << QStringList{"code", "8413703000"} << 0 << "* 1A001"
+            << "";
+        QTest::newRow("code tn") << QStringList{"code", "--tn", "8413"} << 1 << ""
+                                 << "";
+        QTest::newRow("hostile exact code")
+            << QStringList{"code", "--exact", "8413' or '1'='1"} << 1 << ""
+            << "";
+        QTest::newRow("hostile code 2")
+            << QStringList{"code", "'); drop table SYNONYM; --"} << 1 << ""
+            << "";
+        QTest::newRow("show") << QStringList{"show", "13"} << 0 << "pump laser"
+                              << "";
         QTest::newRow("show rtf") << QStringList{"show", "--format", "rtf", "13"} << 0 << "{\\rtf1"
                                   << "";
         QTest::newRow("show bad format") << QStringList{"show", "--format", "pdf", "13"} << 2 << ""
                                          << "neither text nor rtf";
         QTest::newRow("show bad rules") << QStringList{"show", "--rules", "Nope", "13"} << 2 << ""
                                         << "no section [Nope]";
-        QTest::newRow("show no entry") << QStringList{"show", "999"} << 1 << "" << "no entry";
+        QTest::newRow("show no entry") << QStringList{"show", "999"} << 1 << ""
+                                       << "no entry";
         QTest::newRow("show not an id") << QStringList{"show", "abc"} << 2 << ""
                                         << "not an entry id";
-        QTest::newRow("entry") << QStringList{"entry", "11"} << 0 << "[UKT] 8413 70 30 00" << "";
-        QTest::newRow("entry missing") << QStringList{"entry", "999"} << 1 << "" << "no entry";
+        QTest::newRow("entry") << QStringList{"entry", "11"} << 0 << "[UKT] 8413 70 30 00"
+                               << "";
+        QTest::newRow("entry missing") << QStringList{"entry", "999"} << 1 << ""
+                                       << "no entry";
         QTest::newRow("rtf2txt") << QStringList{"rtf2txt", "e.rtf"} << 0 << u"Hello bold wörld"_qs
                                  << "";
         QTest::newRow("rtf2txt not rtf") << QStringList{"rtf2txt", "plain.txt"} << 2 << ""
@@ -182,10 +206,12 @@ class TestCli : public QObject {
                                          << "searchtool-import";
         QTest::newRow("missing ini") << QStringList{"--ini", "none.ini", "lists"} << 2 << ""
                                      << "settings file not found";
-        QTest::newRow("ini without DB_Name") << QStringList{"--ini", "noname.ini", "lists"} << 2
-                                             << "" << "DB_Name is not set";
+        QTest::newRow("ini without DB_Name")
+            << QStringList{"--ini", "noname.ini", "lists"} << 2 << ""
+            << "DB_Name is not set";
         QTest::newRow("--ini: nothing excluded")
-            << QStringList{"--ini", "other.ini", "search", "Hidden pump"} << 0 << "* H1" << "";
+            << QStringList{"--ini", "other.ini", "search", "Hidden pump"} << 0 << "* H1"
+            << "";
         QTest::newRow("screen missing file") << QStringList{"screen", "none.txt"} << 2 << ""
                                              << "cannot read none.txt";
     }
@@ -224,7 +250,8 @@ class TestCli : public QObject {
         const Run r = cli({"show", "--highlight", "laser", "13"});
         QCOMPARE(r.status, 0);
         // The entry's own lines have no prefix; its parent's title is context.
-        QVERIFY2(r.out.contains(u"\n«laser»"_qs) || r.out.contains(u"pump «laser»"_qs), qPrintable(r.out));
+        QVERIFY2(r.out.contains(u"\n«laser»"_qs) || r.out.contains(u"pump «laser»"_qs),
+                 qPrintable(r.out));
         QVERIFY2(r.out.contains(u"| Лазери"_qs), qPrintable(r.out));
         const QStringList lines = r.out.split(u'\n');
         QVERIFY(lines.contains(u"a) лазерні діоди"_qs));
@@ -264,8 +291,9 @@ class TestCli : public QObject {
             QCOMPARE(rows[1].toObject()["type"].toString(), QString("text"));
             QCOMPARE(rows[2].toObject()["line"].toInt(), 4);
             QCOMPARE(rows[2].toObject()["hits"].toInt(), 0);
-            QCOMPARE(rows[3].toObject()["entries"].toArray().first().toObject()["short_code"].toString(),
-                     QString("1A001"));
+            QCOMPARE(
+                rows[3].toObject()["entries"].toArray().first().toObject()["short_code"].toString(),
+                QString("1A001"));
             QCOMPARE(rows[4].toObject()["hits"].toInt(), 0);
             QCOMPARE(o["summary"].toObject()["without_hits"].toInt(), 2);
             QCOMPARE(o["summary"].toObject()["empty_lines_skipped"].toInt(), 1);

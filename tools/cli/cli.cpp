@@ -45,8 +45,8 @@ struct UsageError {
 // ---- options --------------------------------------------------------------
 
 struct OptionSpec {
-    QString name;     // without the leading "--"
-    QString value;    // the value's name in the help, empty for a switch
+    QString name;   // without the leading "--"
+    QString value;  // the value's name in the help, empty for a switch
     QString help;
 };
 
@@ -70,33 +70,44 @@ const QList<OptionSpec>& GlobalOptions() {
 
 const QList<CommandSpec>& Commands() {
     static const QList<CommandSpec> c = {
-        {"lists", "", "the list heads in document order, with their visibility",
+        {"lists",
+         "",
+         "the list heads in document order, with their visibility",
          {},
          "Each head is a list or a group of lists. A head is visible unless the\n"
          "settings exclude it ([Names] Excluded, List_1, List_2, ...)."},
-        {"search", "TEXT", "the quick search of the desktop program",
+        {"search",
+         "TEXT",
+         "the quick search of the desktop program",
          {{"lists", "IDS", "comma-separated list ids to search (default: all but the excluded)"},
           {"full", "", "whole-list mode: every entry of the lists, the hits marked"}},
          "TEXT is matched as the search box matches it: \"%\" stands for any run of\n"
          "characters and is added at both ends, case and accents are ignored.\n"
          "An empty TEXT gives every entry. The result is the tree of the hits with\n"
          "their ancestors as context."},
-        {"code", "CODE", "the customs-code search (UKT ZED, or TN ZED with --tn)",
+        {"code",
+         "CODE",
+         "the customs-code search (UKT ZED, or TN ZED with --tn)",
          {{"exact", "", "the code itself only, not the codes it heads"},
           {"tn", "", "search TN ZED codes instead of UKT ZED codes"},
           {"lists", "IDS", "comma-separated list ids to search"}},
          "CODE is formatted as the code box formats it (\"8401100000\" becomes\n"
          "\"8401 10 00 00\")."},
-        {"show", "ID", "the composed text of an entry in its context",
-         {{"rules", "SECTION", "composition rules: a ParamSet section of the settings "
-                               "(default ParamSet01)"},
+        {"show",
+         "ID",
+         "the composed text of an entry in its context",
+         {{"rules", "SECTION",
+           "composition rules: a ParamSet section of the settings "
+           "(default ParamSet01)"},
           {"highlight", "TEXT", "mark the hits of a quick-search text"},
           {"format", "text|rtf", "plain text (default) or the RTF the viewer holds"}},
          "In the text form the lines of the context (ancestors, siblings, dots) begin\n"
          "with \"| \"; the entry's own lines have no prefix. Hits are put between\n"
          "\xc2\xab and \xc2\xbb."},
         {"entry", "ID", "one entry's fields, annotations by kind and terms", {}, ""},
-        {"screen", "FILE", "batch screening of codes and words, one item a line",
+        {"screen",
+         "FILE",
+         "batch screening of codes and words, one item a line",
          {{"exact", "", "code lines find the code itself only"},
           {"csv", "", "CSV rows on standard output, the summary on standard error"},
           {"lists", "IDS", "comma-separated list ids to search"}},
@@ -171,9 +182,9 @@ ParsedArgs Parse(const QStringList& args) {
         if (!spec) {
             if (!cmd && p.command.isEmpty() && TakesValue(name))
                 throw UsageError{QStringLiteral("option --%1 comes after the command").arg(name)};
-            throw UsageError{cmd ? QStringLiteral("unknown option --%1 for '%2'")
-                                       .arg(name, cmd->name)
-                                 : QStringLiteral("unknown option --%1").arg(name)};
+            throw UsageError{
+                cmd ? QStringLiteral("unknown option --%1 for '%2'").arg(name, cmd->name)
+                    : QStringLiteral("unknown option --%1").arg(name)};
         }
         if (!spec->value.isEmpty() && !inlineValue) {
             if (i + 1 >= args.size())
@@ -201,8 +212,8 @@ QString MainHelp() {
         "settings, queries and composition. Never writes the database or the settings.\n\n"
         "Commands:\n");
     for (const CommandSpec& c : Commands())
-        h += (QStringLiteral("  ") + c.name + u' ' + c.args).leftJustified(24) + u' ' +
-             c.summary + u'\n';
+        h += (QStringLiteral("  ") + c.name + u' ' + c.args).leftJustified(24) + u' ' + c.summary +
+             u'\n';
     h += QStringLiteral("\nOptions of every command:\n");
     for (const OptionSpec& o : GlobalOptions()) h += OptionLine(o);
     h += QStringLiteral(
@@ -212,8 +223,7 @@ QString MainHelp() {
 }
 
 QString CommandHelp(const CommandSpec& c) {
-    QString h = QStringLiteral("usage: searchtool-cli [--ini FILE] [--db FILE] [--json] ") +
-                c.name;
+    QString h = QStringLiteral("usage: searchtool-cli [--ini FILE] [--db FILE] [--json] ") + c.name;
     if (!c.options.isEmpty()) h += QStringLiteral(" [OPTIONS]");
     if (!c.args.isEmpty()) h += u' ' + c.args;
     h += QStringLiteral("\n\n") + c.summary + u'\n';
@@ -269,7 +279,8 @@ class Env {
         } catch (const DbError& e) {
             throw UsageError{QStringLiteral("cannot read the database: %1").arg(e.text())};
         }
-        st::text::SetCharsetOverride(ini().readInteger(st::app::ini::Names, st::app::ini::Charset, -1));
+        st::text::SetCharsetOverride(
+            ini().readInteger(st::app::ini::Names, st::app::ini::Charset, -1));
         return db_.get();
     }
 
@@ -286,12 +297,14 @@ class Env {
                  args_.value(QStringLiteral("lists")).split(u',', Qt::SkipEmptyParts)) {
                 bool ok = false;
                 const int id = part.trimmed().toInt(&ok);
-                if (!ok) throw UsageError{QStringLiteral("--lists: '%1' is not a list id").arg(part)};
+                if (!ok)
+                    throw UsageError{QStringLiteral("--lists: '%1' is not a list id").arg(part)};
                 bool known = false;
                 for (const TLRevsInfo& h : heads_) known = known || h.rev_id == id;
                 if (!known)
                     throw UsageError{
-                        QStringLiteral("--lists: no list head has the id %1 (see 'lists')").arg(id)};
+                        QStringLiteral("--lists: no list head has the id %1 (see 'lists')")
+                            .arg(id)};
                 wanted << id;
             }
             for (TLRevsInfo& h : heads_) h.fshow = wanted.contains(h.rev_id);
@@ -313,7 +326,8 @@ class Env {
         if (!byId_)
             byId_ = std::make_unique<st::db::Statement>(
                 db()->handle(),
-                QStringLiteral("select Entry_Short, List_Title from List_Entries where Entry_ID=?"));
+                QStringLiteral(
+                    "select Entry_Short, List_Title from List_Entries where Entry_ID=?"));
         byId_->reset();
         byId_->bind(1, id);
         if (!byId_->step()) return {};
@@ -357,7 +371,8 @@ int ListOf(const LoadedNode& n) {
 
 // The entry query of a quick-search text, bound as the search box binds it.
 std::unique_ptr<Query> QuickSearchQuery(Database* db, const QString& text, bool searchCache) {
-    if (text.trimmed().isEmpty()) return std::make_unique<Query>(db, st::search::kWholeListSearchSQL);
+    if (text.trimmed().isEmpty())
+        return std::make_unique<Query>(db, st::search::kWholeListSearchSQL);
     auto q = std::make_unique<Query>(db, st::search::kQuickSearchSQL);
     q->setUseSearchCache(searchCache);
     st::search::BindQuickSearch(*q, st::search::MakeQuickSearchForms(text));
@@ -453,7 +468,8 @@ int CmdLists(Env& env, const ParsedArgs& a, QTextStream& out) {
             const auto [shortCode, title] = env.names(h.rev_id);
             QJsonObject x;
             x[QStringLiteral("id")] = h.rev_id;
-            x[QStringLiteral("kind")] = h.typ == 1 ? QStringLiteral("list") : QStringLiteral("group");
+            x[QStringLiteral("kind")] =
+                h.typ == 1 ? QStringLiteral("list") : QStringLiteral("group");
             x[QStringLiteral("short_code")] = shortCode;
             x[QStringLiteral("title")] = title;
             x[QStringLiteral("visible")] = h.fshow;
@@ -540,8 +556,7 @@ int CmdShow(Env& env, const ParsedArgs& a, QTextStream& out, QTextStream& err) {
         throw UsageError{QStringLiteral("--format: '%1' is neither text nor rtf").arg(format)};
     const QString rules = a.has(QStringLiteral("rules")) ? a.value(QStringLiteral("rules"))
                                                          : st::app::ini::ParamSet01;
-    if (a.has(QStringLiteral("rules")) &&
-        !env.ini().hasKey(rules, QStringLiteral("top_max")) &&
+    if (a.has(QStringLiteral("rules")) && !env.ini().hasKey(rules, QStringLiteral("top_max")) &&
         !env.ini().hasKey(rules, QStringLiteral("down_step0")))
         throw UsageError{
             QStringLiteral("--rules: the settings %1 have no section [%2] of composition rules")
@@ -580,8 +595,8 @@ int CmdShow(Env& env, const ParsedArgs& a, QTextStream& out, QTextStream& err) {
         QJsonObject o = Envelope(env, a);
         o[QStringLiteral("entry_id")] = id;
         o[QStringLiteral("rules")] = rules;
-        o[QStringLiteral("text")] = format == u"rtf" ? QString::fromLatin1(shower.redText->saveRtf())
-                                                     : plain;
+        o[QStringLiteral("text")] =
+            format == u"rtf" ? QString::fromLatin1(shower.redText->saveRtf()) : plain;
         auto ranges = [](const QList<std::pair<int, int>>& list, bool asEnd) {
             QJsonArray r;
             for (const auto& [s, x] : list) r.append(QJsonArray{s, asEnd ? x : s + x});
@@ -602,8 +617,8 @@ int CmdShow(Env& env, const ParsedArgs& a, QTextStream& out, QTextStream& err) {
 
 QString PlainOfRich(const QVariant& v) {
     if (v.isNull()) return QString();
-    QByteArray bytes = v.typeId() == QMetaType::QByteArray ? v.toByteArray()
-                                                           : v.toString().toUtf8();
+    QByteArray bytes =
+        v.typeId() == QMetaType::QByteArray ? v.toByteArray() : v.toString().toUtf8();
     if (!bytes.isEmpty() && bytes.back() == '\0') bytes.chop(1);
     return st::text::RtfPlainText(bytes).trimmed();
 }
@@ -634,8 +649,9 @@ int CmdEntry(Env& env, const ParsedArgs& a, QTextStream& out, QTextStream& err) 
     // Kind names belong to the list the entry is in.
     std::map<int, QString> kindNames;
     if (db->hasTable(QStringLiteral("SYN_NAME"))) {
-        st::db::Statement k(db->handle(),
-                            QStringLiteral("select SYN_NUMBER, NAME from SYN_NAME where REVISION_ID=?"));
+        st::db::Statement k(
+            db->handle(),
+            QStringLiteral("select SYN_NUMBER, NAME from SYN_NAME where REVISION_ID=?"));
         k.bind(1, list);
         while (k.step()) kindNames[k.value(0).toInt()] = k.value(1).toString().trimmed();
     }
@@ -680,8 +696,8 @@ int CmdEntry(Env& env, const ParsedArgs& a, QTextStream& out, QTextStream& err) 
         PrintJson(out, o);
         return kFound;
     }
-    for (const char* key : {"entry_id", "short_code", "title", "full_title", "type", "list_id",
-                            "parent_id"}) {
+    for (const char* key :
+         {"entry_id", "short_code", "title", "full_title", "type", "list_id", "parent_id"}) {
         const QJsonValue v = entry[QLatin1String(key)];
         out << QString::fromLatin1(key).leftJustified(12) << ' '
             << (v.isString() ? v.toString() : QString::number(v.toInt())) << '\n';
@@ -697,8 +713,8 @@ int CmdEntry(Env& env, const ParsedArgs& a, QTextStream& out, QTextStream& err) 
     if (!terms.isEmpty()) out << "terms:\n";
     for (const QJsonValue& v : terms) {
         const QJsonObject x = v.toObject();
-        out << "  " << x[QStringLiteral("title")].toString() << " (" << x[QStringLiteral("entry_id")].toInt()
-            << ")\n";
+        out << "  " << x[QStringLiteral("title")].toString() << " ("
+            << x[QStringLiteral("entry_id")].toInt() << ")\n";
     }
     return kFound;
 }
@@ -753,7 +769,8 @@ int CmdScreen(Env& env, const ParsedArgs& a, QTextStream& out, QTextStream& err)
         ++itemCount;
         const bool code = IsCodeLine(item);
         // Many texts: the folded copies of the search columns pay for themselves.
-        auto q = code ? CodeQuery(db, item, false, exact) : QuickSearchQuery(db, item, textLines > 3);
+        auto q =
+            code ? CodeQuery(db, item, false, exact) : QuickSearchQuery(db, item, textLines > 3);
         st::search::SearchTree t = st::search::LoadSearchTree(
             db, *q, st::search::ListMode::Filtered, env.heads(), visibles);
         QJsonArray entries;
@@ -790,17 +807,17 @@ int CmdScreen(Env& env, const ParsedArgs& a, QTextStream& out, QTextStream& err)
             if (hits == 0)
                 out << "nothing found\n";
             else
-                out << hits << (hits == 1 ? " hit: " : " hits: ") << brief.join(QStringLiteral(", "))
-                    << '\n';
+                out << hits << (hits == 1 ? " hit: " : " hits: ")
+                    << brief.join(QStringLiteral(", ")) << '\n';
         }
     }
-    const QString summary = QStringLiteral("%1 items, %2 with hits, %3 without, %4 hits in all")
-                                .arg(itemCount)
-                                .arg(found)
-                                .arg(itemCount - found)
-                                .arg(hitTotal) +
-                            (skipped ? QStringLiteral(", %1 empty lines skipped").arg(skipped)
-                                     : QString());
+    const QString summary =
+        QStringLiteral("%1 items, %2 with hits, %3 without, %4 hits in all")
+            .arg(itemCount)
+            .arg(found)
+            .arg(itemCount - found)
+            .arg(hitTotal) +
+        (skipped ? QStringLiteral(", %1 empty lines skipped").arg(skipped) : QString());
     if (json) {
         QJsonObject o = Envelope(env, a);
         o[QStringLiteral("lists")] = env.visibleListIds();
@@ -828,7 +845,8 @@ int CmdRtf2Txt(const ParsedArgs& a, QTextStream& out) {
         throw UsageError{QStringLiteral("cannot read %1: %2").arg(file, f.errorString())};
     const QByteArray bytes = f.readAll();
     if (!st::text::LooksLikeRtf(bytes))
-        throw UsageError{QStringLiteral("%1 is not an RTF file (it does not begin with {\\rtf)").arg(file)};
+        throw UsageError{
+            QStringLiteral("%1 is not an RTF file (it does not begin with {\\rtf)").arg(file)};
     const QString text = st::text::RtfPlainText(bytes);
     out << text;
     if (!text.endsWith(u'\n')) out << '\n';
