@@ -30,6 +30,10 @@ create table List_Entries (
 create index List_Entries_Sort on List_Entries (Sort_list, Sort_Num);
 create index List_Entries_Parent on List_Entries (Parent_ID, Sort_list, Sort_Num);
 create index List_Entries_Revision on List_Entries (Revision_ID);
+-- Covers every entry query of the tree: a search scans it in document order
+-- and reaches the table only for the entries it shows.
+create index List_Entries_Tree on List_Entries
+  (Sort_list, Sort_Num, Revision_ID, Parent_ID, Entry_type, Picture_key, List_Title);
 
 create table LIST_RICH_TEXT (ENTRY_ID integer, Rich_Text blob);
 create table LIST_RICH_AFTER (ENTRY_ID integer, Rich_After blob);

@@ -223,6 +223,7 @@ int main(int argc, char** argv) {
                       .arg(s.picturesUnwrapped));
         if (o.recomputePlain)
             print(QStringLiteral("  plain values recomputed: %1").arg(s.plainRecomputed));
+        printList("Added", s.added);
         printList("Renamed", s.renamed);
         printList("Skipped", s.skipped);
         printList("Remarks", s.warnings);

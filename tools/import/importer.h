@@ -61,6 +61,7 @@ struct ImportSummary {
     int primaryKeys = 0;  // tables with their primary key declared
     int picturesUnwrapped = 0;
     qint64 plainRecomputed = 0;  // plain values written anew
+    QStringList added;           // what the import made that the Access file has not
     QStringList renamed;         // index (and table) names that had to change: "old -> new"
     QStringList skipped;         // what was not copied, with why
     QStringList warnings;        // copied, with a remark

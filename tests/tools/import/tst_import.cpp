@@ -877,8 +877,10 @@ class TestImport : public QObject {
         QStringList idx = column(con.get(),
                                  "select name from sqlite_master where type='index' "
                                  "and sql is not null order by name");
-        QCOMPARE(idx, (QStringList{"Comment_look", "Comment_time", "Entry_ID", "Parent",
-                                   "SYNONYM_SYN_SEARCH", "SYN_NAME_SYN_Search"}));
+        // ... and the program's own index for its entry queries is added.
+        QCOMPARE(idx, (QStringList{"Comment_look", "Comment_time", "Entry_ID", "List_Entries_Tree",
+                                   "Parent", "SYNONYM_SYN_SEARCH", "SYN_NAME_SYN_Search"}));
+        QCOMPARE(sum.added.size(), 1);
         QVERIFY(column(con.get(), "select sql from sqlite_master where name='List_Entries'")
                     .value(0)
                     .contains("\"Entry_ID\" integer constraint \"PrimaryKey\" primary key"));
