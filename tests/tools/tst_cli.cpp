@@ -45,7 +45,10 @@ const char* kFixture = R"({"entries": [
     {"id": 31, "short": "X1", "title": "First pump", "synonyms": [{"kind": 2, "text": "8413 11 00 00"}]},
     {"id": 32, "short": "X2", "title": "Second"}]},
   {"kind": "list", "id": 50, "title": "Hidden", "children": [
-    {"id": 51, "short": "H1", "title": "Hidden pump"}]}
+    {"id": 51, "short": "H1", "title": "Hidden pump"}]},
+  {"kind": "group", "id": 60, "title": "Group", "children": [
+    {"kind": "list", "id": 61, "title": "Inner", "children": [
+      {"id": 62, "short": "G1", "title": "Grouped valve"}]}]}
 ]})";
 
 struct Run {
@@ -182,6 +185,12 @@ class TestCli : public QObject {
         QTest::newRow("--lists") << QStringList{"search", "--lists", "50", "Hidden pump"} << 0
                                  << "* H1"
                                  << "";
+        QTest::newRow("--lists, a group")
+            << QStringList{"search", "--lists", "60", "valve"} << 0 << "* G1"
+            << "";
+        QTest::newRow("--lists, another list")
+            << QStringList{"search", "--lists", "10", "valve"} << 1 << ""
+            << "";
         QTest::newRow("--lists unknown") << QStringList{"search", "--lists", "77", "a"} << 2 << ""
                                          << "no list head has the id 77";
         QTest::newRow("code") << QStringList{"code", "8413"} << 0 << "* 1A003"
@@ -252,7 +261,7 @@ class TestCli : public QObject {
         QCOMPARE(o["asked"].toObject()["arguments"].toArray().first().toString(), QString("pump"));
         QVERIFY(o["database"].toString().endsWith("c.db"));
         QVERIFY(!o["time"].toString().isEmpty());
-        QCOMPARE(o["lists"].toArray(), (QJsonArray{10, 30}));
+        QCOMPARE(o["lists"].toArray(), (QJsonArray{10, 30, 60, 61}));
         QCOMPARE(o["hits"].toInt(), 4);
         const QJsonObject first = o["results"].toArray().first().toObject();
         QCOMPARE(first["entry_id"].toInt(), 10);
@@ -260,7 +269,8 @@ class TestCli : public QObject {
         QCOMPARE(first["list_id"].toInt(), 10);
         QCOMPARE(first["title"].toString(), u"Перелік"_qs);
         const QJsonObject lists = json({"lists"});
-        QCOMPARE(lists["results"].toArray().size(), 3);
+        QCOMPARE(lists["results"].toArray().size(), 5);
+        QCOMPARE(lists["results"].toArray()[3].toObject()["kind"].toString(), QString("group"));
         QCOMPARE(lists["results"].toArray()[2].toObject()["visible"].toBool(), false);
         QCOMPARE(lists["results"].toArray()[0].toObject()["kind"].toString(), QString("list"));
     }

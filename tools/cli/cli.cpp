@@ -79,7 +79,9 @@ const QList<CommandSpec>& Commands() {
         {"search",
          "TEXT",
          "the quick search of the desktop program",
-         {{"lists", "IDS", "comma-separated list ids to search (default: all but the excluded)"},
+         {{"lists", "IDS",
+           "comma-separated list ids to search, a group for its lists (default: all but the "
+           "excluded)"},
           {"full", "", "whole-list mode: every entry of the lists, the hits marked"}},
          "TEXT is matched as the search box matches it: \"%\" stands for any run of\n"
          "characters and is added at both ends, case and accents are ignored.\n"
@@ -307,7 +309,16 @@ class Env {
                             .arg(id)};
                 wanted << id;
             }
-            for (TLRevsInfo& h : heads_) h.fshow = wanted.contains(h.rev_id);
+            // A group stands for the lists in it.
+            st::db::Statement parentOf(
+                db()->handle(),
+                QStringLiteral("select Parent_ID from List_Entries where Entry_ID=?"));
+            for (TLRevsInfo& h : heads_) {
+                parentOf.reset();
+                parentOf.bind(1, h.rev_id);
+                const int parent = parentOf.step() ? parentOf.intValue(0) : 0;
+                h.fshow = wanted.contains(h.rev_id) || (parent > 0 && wanted.contains(parent));
+            }
         }
         return heads_;
     }
