@@ -210,6 +210,9 @@ class TestCli : public QObject {
                               << "";
         QTest::newRow("show rtf") << QStringList{"show", "--format", "rtf", "13"} << 0 << "{\\rtf1"
                                   << "";
+        QTest::newRow("show other rules")
+            << QStringList{"show", "--rules", "ParamSet02", "13"} << 0 << "pump laser"
+            << "";
         QTest::newRow("show bad format") << QStringList{"show", "--format", "pdf", "13"} << 2 << ""
                                          << "neither text nor rtf";
         QTest::newRow("show bad rules") << QStringList{"show", "--rules", "Nope", "13"} << 2 << ""

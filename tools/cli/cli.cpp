@@ -567,8 +567,14 @@ int CmdShow(Env& env, const ParsedArgs& a, QTextStream& out, QTextStream& err) {
         throw UsageError{QStringLiteral("--format: '%1' is neither text nor rtf").arg(format)};
     const QString rules = a.has(QStringLiteral("rules")) ? a.value(QStringLiteral("rules"))
                                                          : st::app::ini::ParamSet01;
-    if (a.has(QStringLiteral("rules")) && !env.ini().hasKey(rules, QStringLiteral("top_max")) &&
-        !env.ini().hasKey(rules, QStringLiteral("down_step0")))
+    auto hasRules = [&] {
+        const st::app::IniFile ini = env.ini();
+        if (ini.hasKey(rules, QStringLiteral("top_max"))) return true;
+        for (const char* key : {"down_step_0", "text_step_0", "afte_step_0"})
+            if (ini.hasKey(rules, QLatin1String(key))) return true;
+        return false;
+    };
+    if (a.has(QStringLiteral("rules")) && !hasRules())
         throw UsageError{
             QStringLiteral("--rules: the settings %1 have no section [%2] of composition rules")
                 .arg(env.iniPath(), rules)};
