@@ -178,6 +178,8 @@ class TestCli : public QObject {
         QTest::newRow("search context")
             << QStringList{"search", "exchanger"} << 0 << "[1A002 Лазери]"
             << "";
+        QTest::newRow("text after --") << QStringList{"search", "--", "-laser"} << 1 << "0 hits"
+                                       << "";
         QTest::newRow("search nothing") << QStringList{"search", "qqqzzz"} << 1 << "0 hits"
                                         << "";
         QTest::newRow("excluded list") << QStringList{"search", "Hidden pump"} << 1 << ""

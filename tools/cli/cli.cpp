@@ -164,8 +164,7 @@ ParsedArgs Parse(const QStringList& args) {
                 p.positional << a;
             continue;
         }
-        if (a == u"--") {
-            onlyPositional = !p.command.isEmpty();
+        if (a == u"--") {  // what follows is no option, even with a leading "-"
             if (p.command.isEmpty() && i + 1 < args.size()) p.command = args[++i];
             onlyPositional = true;
             continue;
@@ -219,6 +218,7 @@ QString MainHelp() {
     h += QStringLiteral("\nOptions of every command:\n");
     for (const OptionSpec& o : GlobalOptions()) h += OptionLine(o);
     h += QStringLiteral(
+        "\nA TEXT that begins with \"-\" follows \"--\": searchtool-cli search -- -ray\n"
         "\nExit status: 0 something was found, 1 nothing was found, 2 an error.\n"
         "Run 'searchtool-cli COMMAND --help' for a command's options.\n");
     return h;
