@@ -163,10 +163,14 @@ std::unique_ptr<Database> Database::connect(const QString& path, int flags) {
     return db;
 }
 
-std::unique_ptr<Database> Database::open(const QString& path) {
+void Database::requireFile(const QString& path) {
     const QFileInfo fi(path);
     if (path.isEmpty() || !fi.exists() || !fi.isFile())
         throw DbError(QStringLiteral("database file not found: %1").arg(path));
+}
+
+std::unique_ptr<Database> Database::open(const QString& path) {
+    requireFile(path);
     auto db = connect(path, SQLITE_OPEN_READWRITE);
     db->requireEntries();
     // Other instances share the file; WAL lets readers and a writer coexist.
@@ -176,9 +180,7 @@ std::unique_ptr<Database> Database::open(const QString& path) {
 }
 
 std::unique_ptr<Database> Database::openReadOnly(const QString& path) {
-    const QFileInfo fi(path);
-    if (path.isEmpty() || !fi.exists() || !fi.isFile())
-        throw DbError(QStringLiteral("database file not found: %1").arg(path));
+    requireFile(path);
     auto db = connect(path, SQLITE_OPEN_READONLY);
     sqlite3_exec(db->db_, "PRAGMA query_only=1", nullptr, nullptr, nullptr);
     db->requireEntries();

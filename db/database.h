@@ -79,6 +79,7 @@ class Database {
     static std::unique_ptr<Database> connect(const QString& path, int flags);
     void configure();
     void requireEntries() const;
+    static void requireFile(const QString& path);
 
     sqlite3* db_;
     QString path_;

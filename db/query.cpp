@@ -161,16 +161,20 @@ QVariant Query::field(const QString& name) const {
     return eof_ ? QVariant() : stmt_->value(i);
 }
 
+bool Query::onColumn(int i) const {
+    return stmt_ && !eof_ && i >= 0 && i < stmt_->columnCount();
+}
+
 int Query::intField(int i) const {
-    return (stmt_ && !eof_ && i >= 0 && i < stmt_->columnCount()) ? stmt_->intValue(i) : 0;
+    return onColumn(i) ? stmt_->intValue(i) : 0;
 }
 
 QString Query::textField(int i) const {
-    return (stmt_ && !eof_ && i >= 0 && i < stmt_->columnCount()) ? stmt_->textValue(i) : QString();
+    return onColumn(i) ? stmt_->textValue(i) : QString();
 }
 
 QVariant Query::field(int i) const {
-    return (stmt_ && !eof_ && i >= 0 && i < stmt_->columnCount()) ? stmt_->value(i) : QVariant();
+    return onColumn(i) ? stmt_->value(i) : QVariant();
 }
 
 }  // namespace st::db

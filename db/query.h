@@ -67,6 +67,8 @@ class Query {
   private:
     void prepare();
     int indexOf(const QString& name) const;
+    // Stands on a row that has column i.
+    bool onColumn(int i) const;
 
     Database* db_;
     QString sql_;

@@ -88,17 +88,16 @@ struct TablePlan {
 // The program's entry queries read these columns in document order; with
 // them all in one index a search never reaches the table for the entries it
 // leaves out. Added only where every column is there and the name is free.
-template <class Writer>
-void addTreeIndex(Writer& out, const QList<TablePlan>& plans, ImportSummary& sum) {
-    static const QStringList keys = {"Sort_list", "Sort_Num",    "Revision_ID", "Parent_ID",
+void addTreeIndex(SqliteWriter& out, const QList<TablePlan>& plans, ImportSummary& sum) {
+    static const QStringList keys = {"Sort_list",  "Sort_Num",    "Revision_ID", "Parent_ID",
                                      "Entry_type", "Picture_key", "List_Title"};
     for (const TablePlan& plan : plans) {
         if (plan.outName.compare(u"List_Entries", Qt::CaseInsensitive) != 0) continue;
         QStringList cols;
         for (const QString& k : keys) {
-            const auto it = std::find_if(plan.columns.begin(), plan.columns.end(), [&](const QString& c) {
-                return c.compare(k, Qt::CaseInsensitive) == 0;
-            });
+            const auto it = std::find_if(
+                plan.columns.begin(), plan.columns.end(),
+                [&](const QString& c) { return c.compare(k, Qt::CaseInsensitive) == 0; });
             if (it == plan.columns.end()) return;
             cols << QuoteIdentifier(*it);
         }
@@ -109,8 +108,9 @@ void addTreeIndex(Writer& out, const QList<TablePlan>& plans, ImportSummary& sum
             sum.added << QStringLiteral(
                 "index List_Entries_Tree on List_Entries, for the program's entry queries");
         } catch (const WriteError& e) {
-            sum.skipped << QStringLiteral("index List_Entries_Tree for the program's entry "
-                                          "queries: %1")
+            sum.skipped << QStringLiteral(
+                               "index List_Entries_Tree for the program's entry "
+                               "queries: %1")
                                .arg(e.text().section(u'\n', 0, 0));
         }
         return;
