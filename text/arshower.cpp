@@ -325,28 +325,26 @@ int TfamArShower::ComposeEntry(int e, const rule& r, int position, const QColor&
         InsertRtfAtCaret(redText, steDots[size_t(b)], colours::context);
         b = 0;
     }
+    // One zone at the caret: where it starts and ends, and its hits.
+    auto place = [&](const QString& column, ps_list zone, int& start, int& end) {
+        start = redText->selStart();
+        if (!insertZone(e, column, colour)) return false;
+        end = redText->selStart();
+        markZone(e, zone, start, end);
+        return true;
+    };
     item.spTitle = redText->selStart();
-    if (withTitle && (item.isTitle = insertZone(e, kTitle, colour))) {
-        item.epTitle = redText->selStart();
-        markZone(e, hilTitle, item.spTitle, item.epTitle);
-    }
+    item.isTitle = withTitle && place(kTitle, hilTitle, item.spTitle, item.epTitle);
     if (r.text >= 0) {
         if (pumpEvents()) return 0;
-        item.spText = redText->selStart();
-        if ((item.isText = insertZone(e, kText, colour))) {
-            item.epText = redText->selStart();
-            markZone(e, hilText, item.spText, item.epText);
-        }
+        item.isText = place(kText, hilText, item.spText, item.epText);
     } else if (b < k && zoneHasText(e, kText)) {
         b = k;
     }
     subPos = redText->selStart();
     if (r.afte >= 0) {
         if (pumpEvents()) return 0;
-        item.spAfte = redText->selStart();
-        if ((item.isAfte = insertZone(e, kAfter, colour))) {
-            item.epAfte = redText->selStart();
-            markZone(e, hilAfter, item.spAfte, item.epAfte);
+        if ((item.isAfte = place(kAfter, hilAfter, item.spAfte, item.epAfte))) {
             if (c > 0) {
                 InsertRtfAtCaret(redText, steDots[size_t(c)], colours::context);
                 c = 0;
