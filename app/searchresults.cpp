@@ -47,12 +47,14 @@ W* named(QWidget* parent, const char* name) {
 }
 
 // Four step buttons in a row or a column.
-void stepButtons(QWidget* parent, QBoxLayout* box, QPushButton* (&out)[4], const char* names[4]) {
-    for (int i = 0; i < 4; ++i) {
-        out[i] = named<QPushButton>(parent, names[i]);
-        out[i]->setFixedWidth(30);
-        out[i]->setFocusPolicy(Qt::NoFocus);
-        box->addWidget(out[i]);
+// The four step buttons of a row, made and stored in place.
+void stepButtons(QWidget* parent, QBoxLayout* box,
+                 std::initializer_list<std::pair<QPushButton**, const char*>> buttons) {
+    for (const auto& [out, name] : buttons) {
+        *out = named<QPushButton>(parent, name);
+        (*out)->setFixedWidth(30);
+        (*out)->setFocusPolicy(Qt::NoFocus);
+        box->addWidget(*out);
     }
 }
 
@@ -113,14 +115,11 @@ TfrmSearchResults::TfrmSearchResults(const EditionSwitches& ed, QWidget* parent)
     trView->showExpanded = true;
     treeRow->addWidget(trView, 1);
     auto* treeButtons = new QVBoxLayout;
-    const char* listNames[4] = {"BtnFirstInList", "BtnPreviousInList", "BtnNextInList",
-                                "BtnLastInList"};
-    QPushButton* list[4];
-    stepButtons(pnlLeft, treeButtons, list, listNames);
-    BtnFirstInList = list[0];
-    BtnPreviousInList = list[1];
-    BtnNextInList = list[2];
-    BtnLastInList = list[3];
+    stepButtons(pnlLeft, treeButtons,
+                {{&BtnFirstInList, "BtnFirstInList"},
+                 {&BtnPreviousInList, "BtnPreviousInList"},
+                 {&BtnNextInList, "BtnNextInList"},
+                 {&BtnLastInList, "BtnLastInList"}});
     treeButtons->addStretch();
     treeRow->addLayout(treeButtons);
     left->addLayout(treeRow, 1);
@@ -151,13 +150,11 @@ TfrmSearchResults::TfrmSearchResults(const EditionSwitches& ed, QWidget* parent)
     ashPrevi->setObjectName(QStringLiteral("ashPrevi"));
     textBox->addWidget(ashPrevi, 1);
     auto* textButtons = new QHBoxLayout;
-    const char* textNames[4] = {"BtnFirst", "BtnPrevious", "BtnNext", "BtnLast"};
-    QPushButton* steps[4];
-    stepButtons(pnlText, textButtons, steps, textNames);
-    BtnFirst = steps[0];
-    BtnPrevious = steps[1];
-    BtnNext = steps[2];
-    BtnLast = steps[3];
+    stepButtons(pnlText, textButtons,
+                {{&BtnFirst, "BtnFirst"},
+                 {&BtnPrevious, "BtnPrevious"},
+                 {&BtnNext, "BtnNext"},
+                 {&BtnLast, "BtnLast"}});
     textButtons->addStretch();
     textBox->addLayout(textButtons);
     tshText->layout()->setContentsMargins(2, 2, 2, 2);
